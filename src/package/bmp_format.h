@@ -1,0 +1,46 @@
+// Checking a BMP file held in memory before anything decodes it, and writing
+// a plain 24-bit one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+enum class BmpFault {
+    None,
+    TooShort,
+    NotBmp,
+    BadHeaderSize,
+    BadDimensions,
+    TooLarge,
+    BadPlanes,
+    BadBitCount,
+    BadCompression,
+    BadPalette,
+    BadPixelOffset,
+    PixelsTruncated,
+};
+
+struct BmpInfo {
+    int32_t Width;
+    int32_t Height;      // always positive; TopDown tells the row order
+    int32_t BitCount;
+    uint32_t Compression;
+    bool TopDown;
+};
+
+// Logos larger than this are refused: they would need hundreds of megabytes
+// once decoded at display depth.
+constexpr int64_t MaximumBmpPixels = int64_t(1) << 25;
+constexpr int32_t MaximumBmpSide = 32767;
+
+// Checks that every header field and offset lies inside the `size` bytes.
+// On success fills `info` (when given) and returns BmpFault::None.
+BmpFault CheckBmp(const uint8_t* bytes, size_t size, BmpInfo* info);
+
+// A short sentence for each fault, for people who made the file.
+const char* DescribeBmpFault(BmpFault fault);
+
+// A bottom-up 24-bit BMP file of `width` × `height` pixels from top-down rows
+// of 0x00RRGGBB values.
+std::vector<uint8_t> EncodeBmp24(int32_t width, int32_t height, const uint32_t* pixels);
