@@ -1,0 +1,41 @@
+# Windows builds: the runtime (.scr), and under x86_64 the tests that run in Wine.
+
+enable_language(RC)
+configure_file(src/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+
+set(GLIMMORA_WIN_LIBS comctl32 advapi32 user32 gdi32 kernel32)
+
+# Everything of the runtime but its entry, so that the Wine tests can call it.
+add_library(glimmora_runtime STATIC
+  src/package/package_reader.cpp
+  src/package/settings_store.cpp
+  src/shell/entry.cpp
+  src/shell/interim_roads.cpp)
+target_link_libraries(glimmora_runtime PUBLIC glimmora_core ${GLIMMORA_WIN_LIBS} PRIVATE glimmora_warnings)
+
+set(GLIMMORA_RUNTIME_FLAGS -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections)
+target_compile_options(glimmora_core PRIVATE ${GLIMMORA_RUNTIME_FLAGS})
+target_compile_options(glimmora_runtime PRIVATE ${GLIMMORA_RUNTIME_FLAGS})
+
+add_executable(glimmora WIN32 src/shell/main.cpp src/resources/glimmora.rc)
+set_target_properties(glimmora PROPERTIES SUFFIX ".scr")
+target_include_directories(glimmora PRIVATE ${CMAKE_BINARY_DIR}/generated)
+target_compile_options(glimmora PRIVATE ${GLIMMORA_RUNTIME_FLAGS})
+target_link_libraries(glimmora PRIVATE glimmora_runtime glimmora_warnings)
+target_link_options(glimmora PRIVATE -static -s -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat)
+set_source_files_properties(src/resources/glimmora.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/src/resources/glimmora.ico;${CMAKE_SOURCE_DIR}/src/resources/glimmora.manifest")
+
+# Both runtimes are checked without running them: format, subsystem, imports.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  set(GLIMMORA_PE_MAGIC PE32)
+else()
+  set(GLIMMORA_PE_MAGIC PE32+)
+endif()
+add_test(NAME runtime_pe_structure
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/static/check_pe.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:glimmora> ${GLIMMORA_PE_MAGIC})
+set_tests_properties(runtime_pe_structure PROPERTIES LABELS static)
+
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  include(cmake/wine_tests.cmake)
+endif()

@@ -1,0 +1,100 @@
+// Reads the saver package from the end of this executable.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "package/package.h"
+
+SaverTrailer PackageTrailer;
+SaverSettings* Settings;
+uint8_t* PackageImage;
+
+void ResetSettings()
+{
+    std::srand(GetTickCount());
+    ApplyDefaultTrailer(&PackageTrailer);
+    Settings = &PackageTrailer.Settings;
+}
+
+void FreePackageImage()
+{
+    if (PackageImage) {
+        GlobalFree(PackageImage);
+        PackageImage = nullptr;
+    }
+}
+
+static bool ReadAt(HANDLE file, uint64_t offset, void* buffer, DWORD size)
+{
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD read = 0;
+    return SetFilePointerEx(file, position, nullptr, FILE_BEGIN) && ReadFile(file, buffer, size, &read, nullptr) &&
+           read == size;
+}
+
+// Every road out of here closes the file; the image block exists only on success.
+int ReadPackage(const char* path)
+{
+    FreePackageImage();
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 1;
+
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size)) {
+        CloseHandle(file);
+        return 1;
+    }
+    const uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
+
+    uint64_t imageOffset = 0;
+    PackageLayout layout = PackageLayout::Damaged;
+    if (fileSize >= TrailerSize && ReadAt(file, fileSize - TrailerSize, &PackageTrailer, TrailerSize))
+        layout = JudgePackage(PackageTrailer, fileSize, &imageOffset);
+
+    switch (layout) {
+    case PackageLayout::Damaged:
+        CloseHandle(file);
+        ResetSettings();
+        return -1;
+    case PackageLayout::NoImage:
+        PackageTrailer.ImageSize = 0;
+        ResetSettings();
+        CloseHandle(file);
+        return 0;
+    case PackageLayout::Sound:
+        break;
+    }
+
+    const DWORD imageSize = static_cast<DWORD>(PackageTrailer.ImageSize);
+    uint8_t* image = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED, imageSize));
+    if (!image || !ReadAt(file, imageOffset, image, imageSize)) {
+        if (image)
+            GlobalFree(image);
+        CloseHandle(file);
+        return -1;
+    }
+    CloseHandle(file);
+    PackageImage = image;
+    NormaliseSettings(Settings);
+    return 0;
+}
+
+int LoadSaver()
+{
+    ResetSettings();
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const int result = length == 0 || length >= MAX_PATH ? 1 : ReadPackage(path);
+    if (result != 0) {
+        MessageBoxA(GetForegroundWindow(),
+                    result < 0 ? "This Screensaver is corrupt!" : "Unable to read saver information", "Screensaver",
+                    MB_OK | MB_ICONERROR);
+        PostQuitMessage(1);
+        return 1;
+    }
+    LoadUserSettings();
+    return 0;
+}
