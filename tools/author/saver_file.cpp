@@ -1,0 +1,166 @@
+// Building a saver file from a runtime, a logo and a trailer, and reading one back.
+#include "saver_file.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+void StartTrailer(SaverTrailer* trailer)
+{
+    std::memset(trailer, 0, sizeof *trailer);
+    ApplyDefaultTrailer(trailer);
+    trailer->Settings.DripIntervalMs = 410;
+    trailer->Settings.DripTile = 0;
+    trailer->TransparentColor = -1;
+}
+
+const char* RuntimeProblem(const std::vector<uint8_t>& runtime)
+{
+    if (runtime.size() < 2 || runtime[0] != 'M' || runtime[1] != 'Z')
+        return "is not a Windows program";
+    // A saver used as a runtime would end in two packages, and the runtime only finds the outer one.
+    SaverTrailer trailer;
+    if (ReadTrailer(runtime, &trailer) && TrailerMagicValid(trailer))
+        return "already carries a saver package";
+    return nullptr;
+}
+
+std::vector<uint8_t> BuildSaverFile(const std::vector<uint8_t>& runtime, const std::vector<uint8_t>& logo,
+                                    SaverTrailer trailer)
+{
+    trailer.Reserved0 = 0;
+    trailer.ImageSize = static_cast<int32_t>(logo.size());
+    trailer.ImageSlot = 0;
+    std::vector<uint8_t> file;
+    file.reserve(runtime.size() + logo.size() + TrailerSize);
+    file.insert(file.end(), runtime.begin(), runtime.end());
+    file.insert(file.end(), logo.begin(), logo.end());
+    const uint8_t* record = reinterpret_cast<const uint8_t*>(&trailer);
+    file.insert(file.end(), record, record + TrailerSize);
+    return file;
+}
+
+bool ReadTrailer(const std::vector<uint8_t>& file, SaverTrailer* trailer)
+{
+    if (file.size() < TrailerSize)
+        return false;
+    std::memcpy(trailer, file.data() + file.size() - TrailerSize, TrailerSize);
+    return true;
+}
+
+uint32_t SaverIdFromName(const std::string& name)
+{
+    uint32_t hash = 2166136261u;
+    for (unsigned char byte : name) {
+        hash ^= byte;
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+std::string TextProblem(const std::string& text)
+{
+    if (text.size() >= TrailerTextSize)
+        return "is " + std::to_string(text.size()) + " characters long; at most " +
+               std::to_string(TrailerTextSize - 1) + " fit";
+    // Control characters would end up in window titles and dialog text unseen.
+    for (unsigned char byte : text)
+        if (byte < 0x20 || byte == 0x7F)
+            return "contains a control character";
+    return std::string();
+}
+
+void StoreText(char (&slot)[TrailerTextSize], const std::string& text)
+{
+    std::memset(slot, 0, TrailerTextSize);
+    std::memcpy(slot, text.data(), text.size() < TrailerTextSize ? text.size() : TrailerTextSize - 1);
+}
+
+std::string SlotText(const char (&slot)[TrailerTextSize])
+{
+    return std::string(slot, strnlen(slot, TrailerTextSize));
+}
+
+static int HexDigitValue(char digit)
+{
+    if (digit >= '0' && digit <= '9')
+        return digit - '0';
+    if (digit >= 'a' && digit <= 'f')
+        return digit - 'a' + 10;
+    if (digit >= 'A' && digit <= 'F')
+        return digit - 'A' + 10;
+    return -1;
+}
+
+// Digits only, in the given base, fitting in `limit`.
+static bool ParseUnsigned(const std::string& digits, int base, uint64_t limit, uint64_t* value)
+{
+    if (digits.empty())
+        return false;
+    uint64_t result = 0;
+    for (char digit : digits) {
+        const int digitValue = HexDigitValue(digit);
+        if (digitValue < 0 || digitValue >= base)
+            return false;
+        result = result * base + static_cast<uint64_t>(digitValue);
+        if (result > limit)
+            return false;
+    }
+    *value = result;
+    return true;
+}
+
+bool ParseColour(const std::string& text, uint32_t* colorref)
+{
+    uint64_t rgb;
+    if (text.size() != 7 || text[0] != '#' || !ParseUnsigned(text.substr(1), 16, 0xFFFFFF, &rgb))
+        return false;
+    const uint32_t red = (rgb >> 16) & 0xFF, green = (rgb >> 8) & 0xFF, blue = rgb & 0xFF;
+    *colorref = red | green << 8 | blue << 16;
+    return true;
+}
+
+std::string FormatColour(uint32_t colorref)
+{
+    char text[16];
+    // A high byte that is not zero is no plain colour; show what is stored.
+    if (colorref > 0xFFFFFF)
+        std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(colorref));
+    else
+        std::snprintf(text, sizeof text, "#%02X%02X%02X", static_cast<unsigned>(colorref & 0xFF),
+                      static_cast<unsigned>(colorref >> 8 & 0xFF), static_cast<unsigned>(colorref >> 16 & 0xFF));
+    return text;
+}
+
+bool ParseSaverId(const std::string& text, uint32_t* id)
+{
+    uint64_t value;
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    if (!ParseUnsigned(hex ? text.substr(2) : text, hex ? 16 : 10, UINT32_MAX, &value))
+        return false;
+    *id = static_cast<uint32_t>(value);
+    return true;
+}
+
+bool ParseInt32(const std::string& text, int32_t* value)
+{
+    const bool negative = !text.empty() && text[0] == '-';
+    const uint64_t limit = negative ? uint64_t(INT32_MAX) + 1 : uint64_t(INT32_MAX);
+    uint64_t magnitude;
+    if (!ParseUnsigned(negative ? text.substr(1) : text, 10, limit, &magnitude))
+        return false;
+    *value = static_cast<int32_t>(negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude));
+    return true;
+}
+
+std::string DescribeAllowedValues(const SettingsField& field)
+{
+    if (!field.Choices && field.Minimum == INT32_MIN && field.Maximum == INT32_MAX)
+        return "any whole number";
+    if (!field.Choices)
+        return "from " + std::to_string(field.Minimum) + " to " + std::to_string(field.Maximum);
+    std::string text = "one of ";
+    for (int i = 0; i < field.ChoiceCount; ++i)
+        text += (i ? ", " : "") + std::to_string(field.Choices[i]);
+    return text;
+}
