@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Configures and builds the three trees: native, win32, win64.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+for preset in "${@:-native win32 win64}"; do
+  for one in $preset; do
+    cmake --preset "$one" >/dev/null
+    cmake --build --preset "$one" -j2
+  done
+done

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test:
+#   1. native unit tests of the platform-free code and the authoring tool (ASan, UBSan)
+#      and static checks of both runtimes (format, subsystem, imports);
+#   2. unit tests under Wine against the real GDI, USER and registry;
+#   3. end-to-end tests of the real saver under Wine in Xvfb.
+# Exits non-zero when anything fails; the last line counts the test cases.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+started=$(date +%s)
+
+scripts/bootstrap.sh
+scripts/build.sh
+
+prefix=$PWD/build/win64/wineprefix
+scripts/wine-prefix.sh "$prefix"
+source scripts/xvfb.sh
+# One Wine server and one set of Wine's own services for the whole run, so
+# that no test pays for starting them. They start here, away from ctest's
+# output pipes, which ctest would otherwise wait on for as long as they live.
+cleanup() { WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; glimmora_stop_xvfb; }
+trap cleanup EXIT
+WINEPREFIX=$prefix wineserver -p
+WINEPREFIX=$prefix WINEDEBUG=-all wine build/win64/wine_warmup.exe </dev/null >/dev/null 2>&1
+
+total_passed=0 total_failed=0 any_failed=0
+summary=""
+run_layer() {   # name, build tree, label
+  local name=$1 tree=$2 label=$3 junit=$PWD/build/results-${3//|/-}.xml
+  echo "== $name"
+  local status=0
+  ctest --test-dir "$tree" -L "^($label)\$" --output-on-failure --output-junit "$junit" || status=$?
+  local counts passed=0 failed=0 programs
+  counts=$(grep -oE '[0-9]+ passed, [0-9]+ failed' "$junit" || true)
+  while read -r p _ f _; do
+    [ -n "$p" ] || continue
+    passed=$((passed + p)) failed=$((failed + f))
+  done <<< "$counts"
+  programs=$(grep '<testcase ' "$junit" | grep -vc 'name="wine_prefix"' || true)
+  # A program that died before its closing line still counts as a failure.
+  if [ $status -ne 0 ]; then
+    any_failed=1
+    [ $failed -gt 0 ] || failed=1
+  fi
+  total_passed=$((total_passed + passed)) total_failed=$((total_failed + failed))
+  summary+=$(printf '%-40s %3s programs %4s passed %3s failed' "$name" "$programs" "$passed" "$failed")$'\n'
+}
+
+run_layer "1. native unit tests (sanitized)" build/native "unit|tool"
+run_layer "   static checks of the 32-bit runtime" build/win32 static
+run_layer "   static checks of the 64-bit runtime" build/win64 static
+run_layer "2. unit tests under Wine" build/win64 wine
+run_layer "3. end-to-end tests under Wine" build/win64 e2e
+
+echo
+printf '%s' "$summary"
+echo "wall time: $(( $(date +%s) - started )) s"
+echo "tests: $total_passed passed, $total_failed failed"
+exit $any_failed
