@@ -129,6 +129,11 @@ BmpFault CheckBmp(const uint8_t* bytes, size_t size, BmpInfo* info)
         const uint64_t stride = (static_cast<uint64_t>(width) * bitCount + 31) / 32 * 4;
         if (pixelOffset + stride * static_cast<uint64_t>(height) > size)
             return BmpFault::PixelsTruncated;
+    } else {
+        // A run-length decoder stops at the stated size, so it must be stated and inside the file.
+        const uint32_t compressedSize = ReadU32(header + 20);
+        if (compressedSize == 0 || static_cast<uint64_t>(pixelOffset) + compressedSize > size)
+            return BmpFault::BadCompressedSize;
     }
 
     if (info) {
@@ -137,6 +142,8 @@ BmpFault CheckBmp(const uint8_t* bytes, size_t size, BmpInfo* info)
         info->BitCount = static_cast<int32_t>(bitCount);
         info->Compression = compression;
         info->TopDown = topDown;
+        info->InfoSize = static_cast<uint32_t>(tableEnd - FileHeaderSize);
+        info->PixelOffset = pixelOffset;
     }
     return BmpFault::None;
 }
@@ -156,6 +163,7 @@ const char* DescribeBmpFault(BmpFault fault)
     case BmpFault::BadPalette: return "the colour table does not fit in the file";
     case BmpFault::BadPixelOffset: return "the pixel data offset lies outside the file";
     case BmpFault::PixelsTruncated: return "the file ends before its last row of pixels";
+    case BmpFault::BadCompressedSize: return "the compressed pixel data's size is missing or reaches past the file";
     }
     return "unknown fault";
 }

@@ -19,6 +19,7 @@ enum class BmpFault {
     BadPalette,
     BadPixelOffset,
     PixelsTruncated,
+    BadCompressedSize,
 };
 
 struct BmpInfo {
@@ -27,7 +28,12 @@ struct BmpInfo {
     int32_t BitCount;
     uint32_t Compression;
     bool TopDown;
+    uint32_t InfoSize;      // bytes from the info header to the end of the colour table
+    uint32_t PixelOffset;   // where the pixels start in the file
 };
+
+// The largest InfoSize: the biggest header, three colour masks, 256 colours.
+constexpr uint32_t MaximumBmpInfoSize = 124 + 12 + 256 * 4;
 
 // Logos larger than this are refused: they would need hundreds of megabytes
 // once decoded at display depth.

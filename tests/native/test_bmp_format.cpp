@@ -95,8 +95,14 @@ TEST_CASE(palettes_compression_and_old_headers_are_bounded)
     Put16(rle, 28, 8);
     Put32(rle, 30, 1);
     BmpInfo info = {};
+    CHECK_EQ(CheckBmp(rle.data(), rle.size(), &info), BmpFault::BadCompressedSize);  // the decoder's bound missing
+    Put32(rle, 34, 5);
+    CHECK_EQ(CheckBmp(rle.data(), rle.size(), &info), BmpFault::BadCompressedSize);  // ...or past the end
+    Put32(rle, 34, 4);
     CHECK_EQ(CheckBmp(rle.data(), rle.size(), &info), BmpFault::None);
     CHECK_EQ(info.Compression, 1u);
+    CHECK_EQ(info.InfoSize, 40u + 256 * 4);
+    CHECK_EQ(info.PixelOffset, 14u + 40 + 256 * 4);
 
     Put32(rle, 22, static_cast<uint32_t>(-1000));
     CHECK_EQ(CheckBmp(rle.data(), rle.size(), nullptr), BmpFault::BadCompression);  // RLE is never top-down
