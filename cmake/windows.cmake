@@ -3,14 +3,21 @@
 enable_language(RC)
 configure_file(src/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
 
-set(GLIMMORA_WIN_LIBS comctl32 advapi32 user32 gdi32 kernel32)
+set(GLIMMORA_WIN_LIBS comctl32 msimg32 advapi32 user32 gdi32 kernel32)
 
 # Everything of the runtime but its entry, so that the Wine tests can call it.
-add_library(glimmora_runtime STATIC
+set(GLIMMORA_RUNTIME_SOURCES
+  src/engine/logo_surface.cpp
+  src/engine/plain_mode.cpp
+  src/engine/saver_window.cpp
+  src/engine/static_mode.cpp
   src/package/package_reader.cpp
   src/package/settings_store.cpp
   src/shell/entry.cpp
-  src/shell/interim_roads.cpp)
+  src/shell/host_window.cpp
+  src/shell/interim_roads.cpp
+  src/shell/password.cpp)
+add_library(glimmora_runtime STATIC ${GLIMMORA_RUNTIME_SOURCES})
 target_link_libraries(glimmora_runtime PUBLIC glimmora_core ${GLIMMORA_WIN_LIBS} PRIVATE glimmora_warnings)
 
 set(GLIMMORA_RUNTIME_FLAGS -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections)

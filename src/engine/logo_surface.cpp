@@ -1,0 +1,128 @@
+// The logo surface: the package's BMP decoded from memory, scaled for the
+// control panel's preview, and drawn once or tiled.
+#include "engine/logo_surface.h"
+
+#include <cstring>
+
+#include "engine/engine.h"
+#include "engine/placement.h"
+#include "package/bmp_format.h"
+#include "package/package.h"
+#include "shell/host.h"
+
+LogoSurfaceRecord LogoSurface;
+
+// A bitmap of the display's format from the package's BMP bytes, or null when
+// there are none or they do not hold a picture that the checks accept.
+static HBITMAP DecodeLogo()
+{
+    BmpInfo info;
+    if (!PackageImage ||
+        CheckBmp(PackageImage, static_cast<size_t>(PackageTrailer.ImageSize), &info) != BmpFault::None)
+        return nullptr;
+    // The headers sit at an odd offset in the file; GDI gets an aligned copy.
+    alignas(8) uint8_t header[MaximumBmpInfoSize];
+    std::memcpy(header, PackageImage + 14, info.InfoSize);
+    return CreateDIBitmap(LogoSurface.DisplayDC, reinterpret_cast<const BITMAPINFOHEADER*>(header), CBM_INIT,
+                          PackageImage + info.PixelOffset, reinterpret_cast<const BITMAPINFO*>(header),
+                          DIB_RGB_COLORS);
+}
+
+static void ScaleForControlPanel(int32_t width, int32_t height)
+{
+    RECT desktop;
+    GetClientRect(GetDesktopWindow(), &desktop);
+    const LogoPosition size = ScaledLogoSize(LogoSurface.ClientWidth, LogoSurface.ClientHeight, desktop.right,
+                                             desktop.bottom, width, height);
+    HBITMAP scaled = CreateCompatibleBitmap(LogoSurface.DisplayDC, size.X, size.Y);
+    HDC scaledDC = CreateCompatibleDC(LogoSurface.DisplayDC);
+    SelectObject(scaledDC, scaled);
+    SetStretchBltMode(LogoSurface.MemoryDC, HALFTONE);
+    SetStretchBltMode(scaledDC, HALFTONE);
+    StretchBlt(scaledDC, 0, 0, size.X, size.Y, LogoSurface.MemoryDC, 0, 0, width, height, SRCCOPY);
+
+    LogoSurface.UnscaledWidth = width;
+    LogoSurface.UnscaledHeight = height;
+    LogoSurface.UnscaledBitmap = LogoSurface.Bitmap;
+    LogoSurface.UnscaledDC = LogoSurface.MemoryDC;
+    LogoSurface.Bitmap = scaled;
+    LogoSurface.MemoryDC = scaledDC;
+    LogoSurface.Width = LogoSurface.NaturalWidth = size.X;
+    LogoSurface.Height = LogoSurface.NaturalHeight = size.Y;
+}
+
+void LoadLogoSurface()
+{
+    ReleaseLogoSurface();
+    LogoSurface.Bitmap = DecodeLogo();
+    if (!LogoSurface.Bitmap) {
+        // Nothing to show: the run ends rather than showing a blank screen for ever.
+        LogoSurface.NaturalWidth = LogoSurface.NaturalHeight = 0;
+        MessageBoxA(nullptr, "Unable to load logo", "Glimmora Screensaver", MB_OK | MB_ICONERROR);
+        PostQuitMessage(1);
+        return;
+    }
+
+    BITMAP bitmap;
+    GetObjectA(LogoSurface.Bitmap, sizeof bitmap, &bitmap);
+    LogoSurface.X = LogoSurface.Y = 0;
+    LogoSurface.Width = LogoSurface.NaturalWidth = bitmap.bmWidth;
+    LogoSurface.Height = LogoSurface.NaturalHeight = bitmap.bmHeight;
+    if (bitmap.bmWidth == LogoSurface.ClientWidth)
+        --LogoSurface.ClientWidth;
+    if (bitmap.bmHeight == LogoSurface.ClientHeight)
+        --LogoSurface.ClientHeight;
+
+    LogoSurface.MemoryDC = CreateCompatibleDC(LogoSurface.DisplayDC);
+    SelectObject(LogoSurface.MemoryDC, LogoSurface.Bitmap);
+    if (ControlPanelPreview)
+        ScaleForControlPanel(bitmap.bmWidth, bitmap.bmHeight);
+
+    Settings->UseTransparency = PackageTrailer.TransparentColor >= 0;
+}
+
+// Contexts go before the bitmaps selected into them: a selected bitmap cannot be deleted.
+void ReleaseLogoSurface()
+{
+    if (LogoSurface.MemoryDC) {
+        DeleteDC(LogoSurface.MemoryDC);
+        LogoSurface.MemoryDC = nullptr;
+    }
+    if (LogoSurface.UnscaledDC) {
+        DeleteDC(LogoSurface.UnscaledDC);
+        LogoSurface.UnscaledDC = nullptr;
+    }
+    if (LogoSurface.Bitmap) {
+        DeleteObject(LogoSurface.Bitmap);
+        LogoSurface.Bitmap = nullptr;
+    }
+    if (LogoSurface.UnscaledBitmap) {
+        DeleteObject(LogoSurface.UnscaledBitmap);
+        LogoSurface.UnscaledBitmap = nullptr;
+    }
+    LogoSurface.X = LogoSurface.Y = LogoSurface.Width = LogoSurface.Height = 0;
+    LogoSurface.UnscaledWidth = LogoSurface.UnscaledHeight = 0;
+}
+
+static void CopyLogo(HDC dc, int32_t x, int32_t y, int32_t width, int32_t height)
+{
+    if (LogoSurface.DrawTransparent)
+        TransparentBlt(dc, x, y, width, height, LogoSurface.MemoryDC, 0, 0, width, height,
+                       static_cast<UINT>(PackageTrailer.TransparentColor));
+    else
+        BitBlt(dc, x, y, width, height, LogoSurface.MemoryDC, 0, 0, SRCCOPY);
+}
+
+void DrawLogo(HDC dc)
+{
+    if (!LogoSurface.Tiled) {
+        CopyLogo(dc, LogoSurface.X, LogoSurface.Y, LogoSurface.Width, LogoSurface.Height);
+        return;
+    }
+    const int32_t width = LogoSurface.NaturalWidth, height = LogoSurface.NaturalHeight;
+    const int32_t columns = TileCount(LogoSurface.ClientWidth, width);
+    const int32_t rows = TileCount(LogoSurface.ClientHeight, height);
+    for (int32_t column = 0; column < columns; ++column)
+        for (int32_t row = 0; row < rows; ++row)
+            CopyLogo(dc, column * width, row * height, width, height);
+}

@@ -1,0 +1,34 @@
+// The logo as a bitmap ready to copy, with the geometry that every mode uses.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+struct LogoSurfaceRecord {
+    HDC DisplayDC;            // the whole display; everything is made compatible with it
+    HBRUSH BackgroundBrush;
+    int32_t ClientWidth;      // the client area, origin (0, 0)
+    int32_t ClientHeight;
+    HBITMAP Bitmap;           // the logo at display size
+    HDC MemoryDC;             // holds Bitmap; the source of every copy
+    HBITMAP UnscaledBitmap;   // the logo as loaded, kept when it was scaled for the control panel
+    HDC UnscaledDC;
+    int32_t UnscaledWidth;
+    int32_t UnscaledHeight;
+    int32_t X;                // where DrawLogo puts the logo
+    int32_t Y;
+    int32_t Width;            // the draw rectangle: the logo's size, or the client area when tiled
+    int32_t Height;
+    int32_t NaturalWidth;     // size of Bitmap
+    int32_t NaturalHeight;
+    BOOL DrawTransparent;     // leave out the transparent colour when copying
+    BOOL Tiled;               // fill the client area with copies
+};
+extern LogoSurfaceRecord LogoSurface;
+
+// Rebuilds the surface from the package's BMP; tells the user and posts quit
+// code 1 when there is no logo or it does not decode.
+void LoadLogoSurface();
+void ReleaseLogoSurface();
+void DrawLogo(HDC dc);
