@@ -25,6 +25,20 @@ endfunction()
 
 glimmora_wine_test(wine_package tests/win/test_package.cpp)
 
+# The runtime again, with every GDI object it creates or deletes counted.
+add_library(glimmora_gdi_counter STATIC tests/win/gdi_counting.cpp)
+target_link_libraries(glimmora_gdi_counter PUBLIC gdi32 user32 PRIVATE glimmora_warnings)
+add_library(glimmora_runtime_counted STATIC ${GLIMMORA_RUNTIME_SOURCES})
+target_compile_options(glimmora_runtime_counted PRIVATE -include ${CMAKE_SOURCE_DIR}/tests/win/gdi_counting.h)
+target_link_libraries(glimmora_runtime_counted PUBLIC glimmora_core glimmora_gdi_counter ${GLIMMORA_WIN_LIBS}
+  PRIVATE glimmora_warnings)
+add_executable(wine_engine tests/win/test_engine.cpp)
+target_include_directories(wine_engine PRIVATE tests)
+target_link_libraries(wine_engine PRIVATE glimmora_runtime_counted glimmora_warnings)
+target_link_options(wine_engine PRIVATE ${GLIMMORA_TEST_LINK})
+add_test(NAME wine_engine COMMAND wine_engine)
+set_tests_properties(wine_engine PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
+
 # The end-to-end driver: starts savers, finds their windows, reads the screen,
 # sends input, edits the registry.
 add_library(glimmora_e2e_driver STATIC tests/e2e/driver.cpp)
@@ -51,3 +65,5 @@ target_link_options(wine_warmup PRIVATE ${GLIMMORA_TEST_LINK})
 glimmora_e2e_test(e2e_driver tests/e2e/test_driver.cpp)
 glimmora_e2e_test(e2e_verbs tests/e2e/test_verbs.cpp)
 glimmora_e2e_test(e2e_package tests/e2e/test_package.cpp)
+glimmora_e2e_test(e2e_saver tests/e2e/test_saver.cpp)
+glimmora_e2e_test(e2e_preview tests/e2e/test_preview.cpp)

@@ -2,6 +2,7 @@
 #include "e2e/driver.h"
 
 #include <cstdio>
+#include <climits>
 #include <cstring>
 
 #include "package/bmp_format.h"
@@ -48,7 +49,9 @@ void RemoveFolderContents(const std::string& folder)
     FindClose(search);
 }
 
-bool WaitUntil(bool (*done)(void*), void* context, DWORD timeout)
+}  // namespace
+
+bool WaitFor(bool (*done)(void*), void* context, DWORD timeout)
 {
     const DWORD start = GetTickCount();
     for (;;) {
@@ -59,8 +62,6 @@ bool WaitUntil(bool (*done)(void*), void* context, DWORD timeout)
         PumpMessagesFor(20);
     }
 }
-
-}  // namespace
 
 std::string WorkFolder()
 {
@@ -261,7 +262,7 @@ HWND FindTopWindow(DWORD processId, const char* className, const char* title)
 HWND WaitForWindow(DWORD processId, const char* className, const char* title, DWORD timeout)
 {
     WindowQuery query = {processId, className, title, nullptr};
-    WaitUntil(
+    WaitFor(
         [](void* context) {
             WindowQuery* q = static_cast<WindowQuery*>(context);
             q->Found = FindTopWindow(q->ProcessId, q->ClassName, q->Title);
@@ -269,6 +270,11 @@ HWND WaitForWindow(DWORD processId, const char* className, const char* title, DW
         },
         &query, timeout);
     return query.Found;
+}
+
+HWND WaitForSaverWindow(DWORD processId, DWORD timeout)
+{
+    return WaitForWindow(processId, "WindowsScreenSaverClass", "Screen Saver", timeout);
 }
 
 void PumpMessagesFor(DWORD milliseconds)
@@ -318,12 +324,39 @@ void PressDialogButton(HWND dialog, int id)
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-std::vector<COLORREF> CaptureScreen(const RECT& area)
+int Capture::Count(COLORREF colour) const
+{
+    int count = 0;
+    for (COLORREF pixel : Pixels)
+        count += pixel == colour;
+    return count;
+}
+
+RECT Capture::Extent(COLORREF background) const
+{
+    RECT extent = {LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+    for (int y = Area.top; y < Area.bottom; ++y)
+        for (int x = Area.left; x < Area.right; ++x)
+            if (At(x, y) != background) {
+                extent.left = x < extent.left ? x : extent.left;
+                extent.top = y < extent.top ? y : extent.top;
+                extent.right = x + 1 > extent.right ? x + 1 : extent.right;
+                extent.bottom = y + 1 > extent.bottom ? y + 1 : extent.bottom;
+            }
+    if (extent.left == LONG_MAX)
+        extent = {0, 0, 0, 0};
+    return extent;
+}
+
+RECT WholeScreen() { return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+Capture CaptureScreen(const RECT& area)
 {
     const int width = area.right - area.left, height = area.bottom - area.top;
-    std::vector<COLORREF> pixels;
+    Capture capture = {area, {}};
+    std::vector<COLORREF>& pixels = capture.Pixels;
     if (width <= 0 || height <= 0)
-        return pixels;
+        return capture;
     BITMAPINFO format = {};
     format.bmiHeader.biSize = sizeof format.bmiHeader;
     format.bmiHeader.biWidth = width;
@@ -349,13 +382,13 @@ std::vector<COLORREF> CaptureScreen(const RECT& area)
     }
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return pixels;
+    return capture;
 }
 
 COLORREF ScreenPixel(int x, int y)
 {
-    const std::vector<COLORREF> pixel = CaptureScreen({x, y, x + 1, y + 1});
-    return pixel.empty() ? CLR_INVALID : pixel[0];
+    const Capture pixel = CaptureScreen({x, y, x + 1, y + 1});
+    return pixel.Pixels.empty() ? CLR_INVALID : pixel.Pixels[0];
 }
 
 void PressKey(WORD virtualKey)

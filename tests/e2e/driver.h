@@ -60,6 +60,10 @@ DWORD RunSaver(const std::string& saverPath, const std::string& arguments);
 // (null for any), or null.
 HWND FindTopWindow(DWORD processId, const char* className, const char* title);
 HWND WaitForWindow(DWORD processId, const char* className, const char* title, DWORD timeout = Patience);
+// The full-screen saver's window ("WindowsScreenSaverClass", "Screen Saver").
+HWND WaitForSaverWindow(DWORD processId, DWORD timeout = Patience);
+// Polls `done` while this thread's messages run; false when the deadline passed.
+bool WaitFor(bool (*done)(void*), void* context, DWORD timeout = Patience);
 // Runs this thread's messages while waiting, for tests that own windows.
 void PumpMessagesFor(DWORD milliseconds);
 std::string WindowText(HWND window);
@@ -71,8 +75,18 @@ void PressDialogButton(HWND dialog, int id);
 // --- Screen and input ------------------------------------------------------
 
 // Colours as 0x00BBGGRR, read back from the screen exactly.
+struct Capture {
+    RECT Area;                     // in screen coordinates
+    std::vector<COLORREF> Pixels;  // rows top-down
+    COLORREF At(int x, int y) const { return Pixels[static_cast<size_t>(y - Area.top) * (Area.right - Area.left) + (x - Area.left)]; }
+    int Count(COLORREF colour) const;
+    // The smallest rectangle holding every pixel that is not `background`;
+    // empty (all zero) when there is none.
+    RECT Extent(COLORREF background) const;
+};
+Capture CaptureScreen(const RECT& area);
+RECT WholeScreen();
 COLORREF ScreenPixel(int x, int y);
-std::vector<COLORREF> CaptureScreen(const RECT& area);
 void PressKey(WORD virtualKey);
 void MoveMouseTo(int x, int y);
 void ClickMouse(int x, int y);

@@ -57,12 +57,15 @@ TEST_CASE(screen_pixels_are_read_back_exactly)
     std::printf("    screen %d x %d\n", width, height);
     CHECK(width >= 640 && height >= 480);
     HWND window = ShowProbeWindow();
-    const std::vector<COLORREF> inside = e2e::CaptureScreen({100, 80, 300, 230});
-    REQUIRE(inside.size() == 200u * 150u);
-    int wrong = 0;
-    for (COLORREF pixel : inside)
-        wrong += pixel != WindowColour;
-    CHECK_EQ(wrong, 0);
+    const e2e::Capture inside = e2e::CaptureScreen({100, 80, 300, 230});
+    REQUIRE(inside.Pixels.size() == 200u * 150u);
+    CHECK_EQ(inside.Count(WindowColour), 200 * 150);
+    const e2e::Capture around = e2e::CaptureScreen({90, 70, 310, 240});
+    const RECT extent = around.Extent(around.At(90, 70));
+    CHECK_EQ(extent.left, 100L);
+    CHECK_EQ(extent.top, 80L);
+    CHECK_EQ(extent.right, 300L);
+    CHECK_EQ(extent.bottom, 230L);
     CHECK(e2e::ScreenPixel(99, 79) != WindowColour);
     CHECK(e2e::ScreenPixel(300, 230) != WindowColour);
     DestroyWindow(window);

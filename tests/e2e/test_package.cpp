@@ -70,10 +70,38 @@ TEST_CASE(an_unreadable_saver_file_says_so_and_ends_with_1)
     CHECK_EQ(ExpectErrorBox(process, "Unable to read saver information"), 1ul);
 }
 
-TEST_CASE(a_sound_package_shows_no_message)
+TEST_CASE(a_logo_that_is_missing_or_does_not_decode_ends_the_run_with_1)
 {
-    const std::string saver = FreshSaver("sound.scr");
-    CHECK_EQ(e2e::RunSaver(saver, "/s"), 0ul);
+    struct Row { const char* Name; void (*Damage)(std::vector<uint8_t>&); };
+    const Row rows[] = {
+        // An empty package: a trailer whose image size is 0 holds no logo.
+        {"no image", [](std::vector<uint8_t>& b) { std::memset(&b[b.size() - TrailerSize + 4], 0, 4); }},
+        // The logo's bits per pixel (offset 28 of the BMP) made 7.
+        {"undecodable logo",
+         [](std::vector<uint8_t>& b) {
+             int32_t imageSize;
+             std::memcpy(&imageSize, &b[b.size() - TrailerSize + 4], 4);
+             b[b.size() - TrailerSize - imageSize + 28] = 7;
+         }},
+    };
+    for (const Row& row : rows) {
+        TEST_ROW(row.Name);
+        const std::string saver = FreshSaver("no-logo.scr");
+        std::vector<uint8_t> bytes = e2e::ReadWholeFile(saver);
+        row.Damage(bytes);
+        REQUIRE(e2e::WriteWholeFile(saver, bytes));
+        e2e::Process process = e2e::StartSaver(saver, "/s");
+        HWND box = e2e::WaitForWindow(process.Id, "#32770", "Glimmora Screensaver");
+        CHECK(box != nullptr);
+        DWORD exitCode = STILL_ACTIVE;
+        if (box) {
+            CHECK_EQ(e2e::MessageBoxText(box), "Unable to load logo");
+            e2e::PressDialogButton(box, IDOK);
+            CHECK(e2e::WaitForExit(process, &exitCode));
+        }
+        CHECK_EQ(exitCode, 1ul);
+        e2e::EndProcess(&process);
+    }
 }
 
 TEST_MAIN()
