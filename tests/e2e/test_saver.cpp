@@ -84,6 +84,12 @@ TEST_CASE(static_mode_shows_the_logo_centred_with_the_background_through_its_tra
     struct Probe { int X, Y; } probe = {left + 1, top + 1};
     CHECK(e2e::WaitFor([](void* p) { auto* at = static_cast<Probe*>(p); return e2e::ScreenPixel(at->X, at->Y) == Red; },
                        &probe));
+    FILETIME created, exited, kernel, user, now;
+    GetProcessTimes(run.Process.Handle, &created, &exited, &kernel, &user);
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    std::printf("    first frame on screen %llu ms after the process started\n",
+                static_cast<unsigned long long>((ticks(now) - ticks(created)) / 10000));
     const e2e::Capture shot = e2e::CaptureScreen(screen);
     int wrong = 0;
     for (int y = screen.top; y < screen.bottom; ++y)
@@ -183,6 +189,43 @@ TEST_CASE(a_second_run_while_one_is_showing_ends_at_once_without_a_window)
     CHECK(StillRunning(first));
     e2e::PressKey(VK_ESCAPE);
     CHECK(EndsWithZero(first));
+}
+
+namespace {
+
+// Private memory committed to another process, counted region by region.
+SIZE_T CommittedMemory(HANDLE process)
+{
+    SIZE_T committed = 0;
+    MEMORY_BASIC_INFORMATION region;
+    for (const char* address = nullptr; VirtualQueryEx(process, address, &region, sizeof region) == sizeof region;
+         address = static_cast<const char*>(region.BaseAddress) + region.RegionSize)
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+            committed += region.RegionSize;
+    return committed;
+}
+
+}  // namespace
+
+TEST_CASE(hundreds_of_mode_changes_keep_memory_flat_and_the_saver_answering)
+{
+    Running run = StartFullScreen(Saver("changes.scr", "--set EnabledModes=22 --transparent #00FF00"));
+    REQUIRE(run.Window != nullptr);
+    e2e::PumpMessagesFor(300);
+    const SIZE_T before = CommittedMemory(run.Process.Handle);
+    for (int change = 0; change < 300; ++change) {
+        PostMessageA(run.Window, WM_TIMER, 7, 0);
+        // Waits until the saver has dealt with everything posted so far.
+        DWORD_PTR answer;
+        CHECK(SendMessageTimeoutA(run.Window, WM_NULL, 0, 0, SMTO_NORMAL, e2e::Patience, &answer) != 0);
+    }
+    const SIZE_T after = CommittedMemory(run.Process.Handle);
+    std::printf("    saver's committed memory: %zu KiB before, %zu KiB after 300 mode changes\n", before / 1024,
+                after / 1024);
+    CHECK(before > 0);
+    CHECK(after < before + 2 * 1024 * 1024);
+    e2e::PressKey(VK_SPACE);
+    CHECK(EndsWithZero(run));
 }
 
 TEST_CASE(plain_shows_exactly_one_logo_at_a_new_place_each_tick)
