@@ -7,6 +7,10 @@ set(GLIMMORA_WIN_LIBS comctl32 msimg32 advapi32 user32 gdi32 kernel32)
 
 # Everything of the runtime but its entry, so that the Wine tests can call it.
 set(GLIMMORA_RUNTIME_SOURCES
+  src/engine/bounce_mode.cpp
+  src/engine/drip_mode.cpp
+  src/engine/fade_mode.cpp
+  src/engine/falling_mode.cpp
   src/engine/logo_surface.cpp
   src/engine/plain_mode.cpp
   src/engine/saver_window.cpp

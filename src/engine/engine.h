@@ -14,6 +14,10 @@ using AnimationHandler = int32_t (*)(HDC dc, int32_t event);
 
 int32_t AnimateStatic(HDC dc, int32_t event);
 int32_t AnimatePlain(HDC dc, int32_t event);  // Plain and Many
+int32_t AnimateBounce(HDC dc, int32_t event);
+int32_t AnimateFade(HDC dc, int32_t event);
+int32_t AnimateDrip(HDC dc, int32_t event);
+int32_t AnimateFalling(HDC dc, int32_t event);
 
 // The handler of each ModeRows row; null where a mode has none.
 extern const AnimationHandler ModeHandlers[ModeCount];

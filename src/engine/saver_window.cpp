@@ -8,13 +8,13 @@
 #include "shell/host.h"
 
 const AnimationHandler ModeHandlers[ModeCount] = {
-    AnimateStatic,  // Static
-    AnimatePlain,   // Plain
-    nullptr,        // Bounce
-    AnimatePlain,   // Many
-    nullptr,        // Fade
-    nullptr,        // Drip
-    nullptr,        // Falling
+    AnimateStatic,   // Static
+    AnimatePlain,    // Plain
+    AnimateBounce,   // Bounce
+    AnimatePlain,    // Many
+    AnimateFade,     // Fade
+    AnimateDrip,     // Drip
+    AnimateFalling,  // Falling
 };
 
 EngineState Engine = {0, nullptr, FALSE, FALSE, {-1, -1}};
