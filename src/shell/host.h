@@ -27,6 +27,11 @@ LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 // Windows 9x password support.
 using VerifyPasswordEntry = BOOL(WINAPI*)(HWND window);
 extern VerifyPasswordEntry VerifyScreenSavePwd;
+struct PasswordSupportState {
+    HMODULE Library;           // PASSWORD.CPL while loaded
+    uint32_t LastPromptTick;   // when the last prompt ended; NeverPrompted before
+};
+extern PasswordSupportState PasswordSupport;
 void LoadPasswordSupport();
 void UnloadPasswordSupport();
 BOOL VerifyPasswordOnClose(HWND window);
