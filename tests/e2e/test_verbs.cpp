@@ -93,16 +93,22 @@ TEST_CASE(program_names_with_spaces_are_skipped_whole)
     const std::string saver = folder + "My Saver.scr";
     REQUIRE(CopyFileA(SoundSaver().c_str(), saver.c_str(), FALSE));
 
-    struct Row { std::string CommandLine; DWORD ExitCode; };
+    struct Row { std::string CommandLine; bool Settings; DWORD ExitCode; };
     const Row rows[] = {
-        {"\"" + saver + "\" /x", Refused},
-        {"\"" + saver + "\"/x", Refused},
-        {"\"" + saver + "\" /p 0", Refused},
-        {"\"" + saver + " /x", 0},   // an unterminated quote swallows the verb: the settings road
+        {"\"" + saver + "\" /x", false, Refused},
+        {"\"" + saver + "\"/x", false, Refused},
+        {"\"" + saver + "\" /p 0", false, Refused},
+        {"\"" + saver + " /x", true, 0},   // an unterminated quote swallows the verb: the settings road
     };
     for (const Row& row : rows) {
         TEST_ROW(row.CommandLine);
         e2e::Process process = e2e::StartCommandLine(saver, row.CommandLine);
+        if (row.Settings) {
+            HWND sheet = e2e::WaitForWindow(process.Id, "#32770", "Verbs Test");
+            CHECK(sheet != nullptr);
+            if (sheet)
+                e2e::PressDialogButton(sheet, IDCANCEL);
+        }
         DWORD exitCode = STILL_ACTIVE;
         CHECK(e2e::WaitForExit(process, &exitCode));
         CHECK_EQ(exitCode, row.ExitCode);
