@@ -7,6 +7,8 @@ packages=(
   cmake ninja-build g++                                  # native build, sanitizers
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32    # both Windows runtimes
   wine wine64 xvfb                                       # running them headless
+  libstb-dev                                             # PNG logos: stb_image.h for the tool
+  imagemagick                                            # the demo's screen captures
 )
 
 missing=()

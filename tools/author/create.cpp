@@ -1,66 +1,43 @@
-// The create verb: reads the command line, checks every input, writes the saver.
-#include <climits>
+// The create verb: a runtime, a logo and the chosen fields make a saver.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "file_io.h"
-#include "package/bmp_format.h"
+#include "logo_input.h"
 #include "saver_file.h"
+#include "text_encoding.h"
 #include "verbs.h"
 
-enum CreateOption {
-    RuntimeOption,
-    LogoOption,
-    OutOption,
-    NameOption,
-    DescriptionOption,
-    WebAddressOption,
-    SaverIdOption,
-    BackgroundOption,
-    TransparentOption,
-    CreateOptionCount,
-};
-
-static const char* const CreateOptionNames[CreateOptionCount] = {
-    "--runtime", "--logo", "--out", "--name", "--description", "--web-address",
-    "--saver-id", "--background", "--transparent",
-};
+namespace {
 
 struct CreateRequest {
-    std::string Values[CreateOptionCount];
-    bool Given[CreateOptionCount] = {};
-    std::vector<std::string> Settings;  // "Field=Value", applied in the order given
-    bool AllowOutOfRange = false;
+    std::string Runtime, Logo, Out;
+    SaverChoices Choices;
     bool HelpWanted = false;
 };
 
-static void PrintCreateHelp()
+void PrintCreateHelp()
 {
     std::printf(
-        "Usage: glimmora-author create --runtime FILE --logo FILE.bmp --out FILE.scr [options]\n"
+        "Usage: glimmora-author create --runtime FILE --logo FILE --out FILE [options]\n"
         "\n"
         "Writes a copy of the runtime followed by the logo and the saver's texts and\n"
-        "settings. The output goes to a temporary file first and is then renamed, so an\n"
-        "existing file is only ever replaced by a complete saver.\n"
+        "settings, and puts the display name into the runtime's string table. The\n"
+        "output goes to a temporary file first and is then renamed, so an existing file\n"
+        "is only ever replaced by a complete saver. The same inputs give the same bytes.\n"
         "\n"
-        "  --runtime FILE             the Glimmora runtime to build on\n"
-        "  --logo FILE.bmp            the logo, a BMP file stored as it is\n"
-        "  --out FILE.scr             the saver to write\n"
-        "  --name TEXT                saver name (default: the output file name without\n"
-        "                             its extension)\n"
-        "  --description TEXT         description (default: empty)\n"
-        "  --web-address TEXT         web address (default: empty)\n"
-        "                             texts: at most 63 characters, no control characters\n"
-        "  --saver-id N               32-bit id, decimal or 0x-hex (default: derived from\n"
-        "                             the name, so a rebuilt saver keeps its settings)\n"
-        "  --background #RRGGBB       background colour (default #000000)\n"
-        "  --transparent #RRGGBB|none logo colour drawn as transparent (default none)\n"
-        "  --set Field=Value          one settings field; may be repeated\n"
-        "  --allow-out-of-range       accept values the settings dialog could not produce\n"
+        "  --runtime FILE              the Glimmora runtime, 32-bit (to ship) or 64-bit\n"
+        "  --logo FILE                 the logo: a BMP file, packed as it is, or a PNG\n"
+        "                              file, packed as a 24-bit BMP: fully transparent\n"
+        "                              pixels take the transparent colour, partly\n"
+        "                              transparent ones are blended onto the background\n"
+        "  --out FILE.scr              the saver to write\n"
+        "%s"
         "\n"
         "Settings fields, the values the settings dialog allows, and their defaults\n"
-        "(FadeDerived follows FadeSpeed, a non-zero BounceGravity follows BounceSpeed):\n");
+        "(FadeDerived follows FadeSpeed, a non-zero BounceGravity follows BounceSpeed):\n",
+        DescribeFieldOptions().c_str());
     SaverTrailer defaults;
     StartTrailer(&defaults);
     for (const SettingsField& field : SettingsFields)
@@ -69,138 +46,87 @@ static void PrintCreateHelp()
     PrintExitCodes();
 }
 
-static int ReadCreateArguments(int count, char** arguments, CreateRequest* request)
+int ReadCreateArguments(int count, char** arguments, CreateRequest* request)
 {
+    std::string* const files[] = {&request->Runtime, &request->Logo, &request->Out};
+    const char* const fileOptions[] = {"--runtime", "--logo", "--out"};
     for (int i = 0; i < count; ++i) {
         const std::string argument = arguments[i];
-        if (argument == "--help") {
+        if (argument == "--help" || argument == "-h") {
             request->HelpWanted = true;
             return ExitSuccess;
         }
-        if (argument == "--allow-out-of-range") {
-            request->AllowOutOfRange = true;
+        bool handled;
+        std::string problem;
+        if (ReadFieldOption(count, arguments, &i, &request->Choices, &handled, &problem))
             continue;
-        }
-        int option = 0;
-        while (option < CreateOptionCount && argument != CreateOptionNames[option])
-            ++option;
-        const bool isSet = argument == "--set";
-        if (option == CreateOptionCount && !isSet)
+        if (handled)
+            return Complain(ExitUsage, problem);
+        int file = 0;
+        while (file < 3 && argument != fileOptions[file])
+            ++file;
+        if (file == 3)
             return Complain(ExitUsage, (argument.compare(0, 1, "-") == 0 ? "unknown option " : "unexpected argument ") +
                                            argument + " (see glimmora-author create --help)");
         if (i + 1 == count)
             return Complain(ExitUsage, argument + " needs a value");
-        const std::string value = arguments[++i];
-        if (isSet) {
-            request->Settings.push_back(value);
-            continue;
-        }
-        // Silently taking the last of two would hide a mistake in a build script.
-        if (request->Given[option])
+        if (!files[file]->empty())
             return Complain(ExitUsage, argument + " is given twice");
-        request->Given[option] = true;
-        request->Values[option] = value;
+        *files[file] = arguments[++i];
+        if (files[file]->empty())
+            return Complain(ExitUsage, argument + " needs a file name");
     }
-    for (int option : {RuntimeOption, LogoOption, OutOption})
-        if (!request->Given[option])
-            return Complain(ExitUsage, std::string(CreateOptionNames[option]) + " is required");
+    for (int file = 0; file < 3; ++file)
+        if (files[file]->empty())
+            return Complain(ExitUsage, std::string(fileOptions[file]) + " is required");
     return ExitSuccess;
 }
 
-static std::string NameFromOutput(const std::string& out)
+std::string StemOf(const std::string& path)
 {
-    const std::string name = FileNameOf(out);
+    const std::string name = FileNameOf(path);
     const size_t dot = name.find_last_of('.');
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
-static int ApplyText(const CreateRequest& request, int option, char (&slot)[TrailerTextSize])
+// The trailer and display name from defaults and choices.
+int DraftSaver(const CreateRequest& request, SaverDraft* draft)
 {
-    const std::string& text = request.Values[option];
-    const std::string problem = TextProblem(text);
+    StartTrailer(&draft->Trailer);
+    const std::string problem = ApplyChoices(request.Choices, draft);
     if (!problem.empty())
-        return Complain(ExitBadInput, std::string(CreateOptionNames[option]) + " " + problem);
-    StoreText(slot, text);
-    return ExitSuccess;
-}
+        return Complain(ExitBadInput, problem);
 
-static int ApplySetting(const std::string& assignment, bool allowOutOfRange, SaverSettings* settings)
-{
-    const size_t equals = assignment.find('=');
-    if (equals == std::string::npos)
-        return Complain(ExitBadInput, "--set " + assignment + " is not of the form Field=Value");
-    const std::string name = assignment.substr(0, equals), text = assignment.substr(equals + 1);
-    const SettingsField* field = FindSettingsField(name.c_str());
-    if (!field)
-        return Complain(ExitBadInput, "--set " + assignment + ": there is no settings field " + name);
-    int32_t value;
-    if (!ParseInt32(text, &value))
-        return Complain(ExitBadInput, "--set " + assignment + ": " + text + " is not a whole number from " +
-                                          std::to_string(INT32_MIN) + " to " + std::to_string(INT32_MAX));
-    if (!allowOutOfRange && !SettingsValueAllowed(*field, value))
-        return Complain(ExitBadInput, "--set " + assignment + ": " + name + " must be " +
-                                          DescribeAllowedValues(*field) +
-                                          " (--allow-out-of-range accepts it anyway)");
-    WriteSettingsField(settings, *field, value);
-    return ExitSuccess;
-}
-
-static int BuildTrailer(const CreateRequest& request, SaverTrailer* trailer)
-{
-    StartTrailer(trailer);
-    int code = ExitSuccess;
-    if (request.Given[NameOption]) {
-        code = ApplyText(request, NameOption, trailer->SaverName);
-    } else {
-        const std::string name = NameFromOutput(request.Values[OutOption]);
-        const std::string problem = TextProblem(name);
-        if (!problem.empty())
-            code = Complain(ExitBadInput, "the name taken from the output file, \"" + name + "\", " + problem +
+    SaverTrailer& trailer = draft->Trailer;
+    if (!draft->SaverNameGiven) {
+        const std::string stem = StemOf(request.Out);
+        std::string name, why;
+        if (!Utf8ToWindows1252(stem, &name, &why))
+            return Complain(ExitBadInput, "the name taken from the output file, \"" + stem + "\", " + why +
                                               "; give one with --name");
-        else
-            StoreText(trailer->SaverName, name);
+        if (name.size() >= TrailerTextSize)
+            return Complain(ExitBadInput, "the name taken from the output file, \"" + stem + "\", is " +
+                                              std::to_string(name.size()) + " characters long; give one with --name");
+        StoreText(trailer.SaverName, name);
     }
-    if (code == ExitSuccess && request.Given[DescriptionOption])
-        code = ApplyText(request, DescriptionOption, trailer->Description);
-    if (code == ExitSuccess && request.Given[WebAddressOption])
-        code = ApplyText(request, WebAddressOption, trailer->WebAddress);
-    if (code != ExitSuccess)
-        return code;
-
-    const std::string& id = request.Values[SaverIdOption];
-    if (!request.Given[SaverIdOption])
-        trailer->SaverId = SaverIdFromName(SlotText(trailer->SaverName));
-    else if (!ParseSaverId(id, &trailer->SaverId))
-        return Complain(ExitBadInput, "--saver-id " + id + " is not a 32-bit number (decimal, or hex after 0x)");
-
-    const std::string& background = request.Values[BackgroundOption];
-    if (request.Given[BackgroundOption] && !ParseColour(background, &trailer->BackgroundColor))
-        return Complain(ExitBadInput, "--background " + background + " is not a colour of the form #RRGGBB");
-
-    const std::string& transparent = request.Values[TransparentOption];
-    uint32_t transparentColour;
-    if (request.Given[TransparentOption] && transparent != "none") {
-        if (!ParseColour(transparent, &transparentColour))
-            return Complain(ExitBadInput, "--transparent " + transparent + " is not a colour of the form #RRGGBB, nor none");
-        trailer->TransparentColor = static_cast<int32_t>(transparentColour);
+    if (!draft->SaverIdGiven)
+        trailer.SaverId = SaverIdFromName(SlotText(trailer.SaverName));
+    if (!draft->DisplayNameGiven) {
+        draft->DisplayName = SlotText(trailer.SaverName);
+        const std::string tooLong = NameTooLongToDisplay(draft->DisplayName);
+        if (!tooLong.empty())
+            return Complain(ExitBadInput, tooLong);
     }
-
-    for (const std::string& assignment : request.Settings) {
-        code = ApplySetting(assignment, request.AllowOutOfRange, &trailer->Settings);
-        if (code != ExitSuccess)
-            return code;
-    }
-    NormaliseSettings(&trailer->Settings);
+    NormaliseSettings(&trailer.Settings);
     return ExitSuccess;
 }
 
-static int ReadInput(const std::string& role, const std::string& path, std::vector<uint8_t>* bytes)
+const char* MachineText(ProgramMachine machine)
 {
-    std::string problem;
-    if (!ReadWholeFile(path, bytes, &problem))
-        return Complain(ExitBadInput, "cannot read " + role + " " + path + ": " + problem);
-    return ExitSuccess;
+    return machine == ProgramMachine::X86 ? "32-bit" : "64-bit";
 }
+
+}  // namespace
 
 int RunCreate(int count, char** arguments)
 {
@@ -212,36 +138,46 @@ int RunCreate(int count, char** arguments)
         PrintCreateHelp();
         return ExitSuccess;
     }
-
-    SaverTrailer trailer;
-    code = BuildTrailer(request, &trailer);
-    if (code != ExitSuccess)
+    if ((code = ReadConfigFile(&request.Choices)) != ExitSuccess)
         return code;
 
-    const std::string& runtimePath = request.Values[RuntimeOption];
-    std::vector<uint8_t> runtime;
-    if ((code = ReadInput("runtime", runtimePath, &runtime)) != ExitSuccess)
+    SaverDraft draft;
+    if ((code = DraftSaver(request, &draft)) != ExitSuccess)
         return code;
-    if (const char* problem = RuntimeProblem(runtime))
-        return Complain(ExitBadInput, "runtime " + runtimePath + " " + problem);
 
-    const std::string& logoPath = request.Values[LogoOption];
-    std::vector<uint8_t> logo;
-    if ((code = ReadInput("logo", logoPath, &logo)) != ExitSuccess)
+    std::vector<uint8_t> runtime, logoFile;
+    if ((code = ReadInputFile("runtime", request.Runtime, &runtime)) != ExitSuccess)
         return code;
-    // ImageSize is a signed 32-bit field.
-    if (logo.size() > static_cast<size_t>(INT32_MAX))
-        return Complain(ExitBadInput, "logo " + logoPath + " is larger than 2 GB");
-    const BmpFault fault = CheckBmp(logo.data(), logo.size(), nullptr);
-    if (fault != BmpFault::None)
-        return Complain(ExitBadInput, "logo " + logoPath + ": " + DescribeBmpFault(fault));
+    DisplayNameSlots slots;
+    const std::string runtimeProblem = RuntimeProblem(runtime, &slots);
+    if (!runtimeProblem.empty())
+        return Complain(ExitBadInput, "runtime " + request.Runtime + " " + runtimeProblem);
+    if ((code = ReadInputFile("logo", request.Logo, &logoFile)) != ExitSuccess)
+        return code;
+    PreparedLogo logo;
+    const std::string logoProblem = PrepareLogo(logoFile, draft.Trailer.BackgroundColor,
+                                                {draft.TransparentGiven, draft.Trailer.TransparentColor}, &logo);
+    if (!logoProblem.empty())
+        return Complain(ExitBadInput, "logo " + request.Logo + " " + logoProblem);
+    draft.Trailer.TransparentColor = logo.TransparentColor;
+    // Replacing an input by the output would lose it if anything went wrong later.
+    for (const std::string* input : {&request.Runtime, &request.Logo})
+        if (SameFile(*input, request.Out))
+            return Complain(ExitBadInput, "--out " + request.Out + " is the " +
+                                              (input == &request.Runtime ? "runtime" : "logo") + " itself");
 
-    const std::vector<uint8_t> saver = BuildSaverFile(runtime, logo, trailer);
-    const std::string& outPath = request.Values[OutOption];
+    const std::vector<uint8_t> saver =
+        BuildSaverFile(runtime, slots, Windows1252ToUtf16(draft.DisplayName), logo.Bmp, draft.Trailer);
     std::string problem;
-    if (!ReplaceFileSafely(outPath, saver, &problem))
+    if (!ReplaceFileSafely(request.Out, saver, &problem))
         return Complain(ExitWriteFailed, problem);
-    std::printf("wrote %s: %zu bytes, saver \"%s\", id 0x%08x\n", outPath.c_str(), saver.size(),
-                SlotText(trailer.SaverName).c_str(), static_cast<unsigned>(trailer.SaverId));
+    std::printf("wrote %s: %zu bytes, %s saver \"%s\", id 0x%08x\n", request.Out.c_str(), saver.size(),
+                MachineText(slots.Machine), Windows1252ToUtf8(SlotText(draft.Trailer.SaverName)).c_str(),
+                static_cast<unsigned>(draft.Trailer.SaverId));
+    if (logo.Format == LogoFormat::Png)
+        std::printf("logo: %d x %d, packed from PNG as a 24-bit BMP%s%s\n", static_cast<int>(logo.Info.Width),
+                    static_cast<int>(logo.Info.Height),
+                    logo.KeyPicked ? "; transparent pixels in the picked colour " : "",
+                    logo.KeyPicked ? FormatColour(static_cast<uint32_t>(logo.TransparentColor)).c_str() : "");
     return ExitSuccess;
 }

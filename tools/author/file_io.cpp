@@ -13,6 +13,41 @@
 #include <unistd.h>
 #endif
 
+#ifdef _WIN32
+
+static std::wstring Wide(const std::string& utf8)
+{
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], length);
+    return wide;
+}
+
+static std::string Narrow(const wchar_t* wide)
+{
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(length > 0 ? static_cast<size_t>(length) : 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, &utf8[0], length, nullptr, nullptr);
+    utf8.resize(utf8.size() - 1);
+    return utf8;
+}
+
+static FILE* OpenFile(const std::string& path, const wchar_t* mode) { return _wfopen(Wide(path).c_str(), mode); }
+static void RemoveFile(const std::string& path) { DeleteFileW(Wide(path).c_str()); }
+
+#else
+
+static FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+static void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
+
+#endif
+
+#ifdef _WIN32
+#define FILE_MODE(text) L##text
+#else
+#define FILE_MODE(text) text
+#endif
+
 // Windows accepts both separators; elsewhere a backslash is part of a file name.
 #ifdef _WIN32
 static const char PathSeparators[] = "/\\";
@@ -29,7 +64,7 @@ std::string FileNameOf(const std::string& path)
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* problem)
 {
     bytes->clear();
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = OpenFile(path, FILE_MODE("rb"));
     if (!file) {
         *problem = std::strerror(errno);
         return false;
@@ -54,10 +89,10 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes, std::st
 
 static std::string LastSystemProblem()
 {
-    char text[256] = "";
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        GetLastError(), 0, text, sizeof text, nullptr);
-    std::string problem(text, length);
+    wchar_t text[256] = L"";
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(), 0, text,
+                   sizeof text / sizeof text[0], nullptr);
+    std::string problem = Narrow(text);
     while (!problem.empty() && (problem.back() == '\n' || problem.back() == '\r' || problem.back() == '.'))
         problem.pop_back();
     return problem.empty() ? "unknown system error" : problem;
@@ -68,16 +103,16 @@ static FILE* CreateTempBeside(const std::string& path, std::string* tempPath, st
     // The temporary file must share the target's volume for the rename to be atomic.
     const size_t separator = path.find_last_of(PathSeparators);
     const std::string directory = separator == std::string::npos ? "." : path.substr(0, separator + 1);
-    char name[MAX_PATH];
-    if (GetTempFileNameA(directory.c_str(), "gla", 0, name) == 0) {
+    wchar_t name[MAX_PATH];
+    if (GetTempFileNameW(Wide(directory).c_str(), L"gla", 0, name) == 0) {
         *problem = LastSystemProblem();
         return nullptr;
     }
-    *tempPath = name;
-    FILE* file = std::fopen(name, "wb");
+    *tempPath = Narrow(name);
+    FILE* file = _wfopen(name, L"wb");
     if (!file) {
         *problem = std::strerror(errno);
-        DeleteFileA(name);
+        DeleteFileW(name);
     }
     return file;
 }
@@ -89,10 +124,28 @@ static bool FlushToDisk(FILE* file)
 
 static bool RenameOver(const std::string& from, const std::string& to, std::string* problem)
 {
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     *problem = LastSystemProblem();
     return false;
+}
+
+static bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION* identity)
+{
+    HANDLE file = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const bool known = GetFileInformationByHandle(file, identity) != FALSE;
+    CloseHandle(file);
+    return known;
+}
+
+bool SameFile(const std::string& first, const std::string& second)
+{
+    BY_HANDLE_FILE_INFORMATION a, b;
+    return FileIdentity(first, &a) && FileIdentity(second, &b) && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
 }
 
 #else
@@ -108,10 +161,16 @@ static FILE* CreateTempBeside(const std::string& path, std::string* tempPath, st
         return nullptr;
     }
     *tempPath = name.data();
-    // mkstemp makes the file private; a saver is an ordinary file like any other.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(descriptor, 0666 & ~mask);
+    // mkstemp makes the file private: a replaced file keeps its mode, a new
+    // one gets an ordinary file's.
+    struct stat existing;
+    if (stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        fchmod(descriptor, existing.st_mode & 07777);
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(descriptor, 0666 & ~mask);
+    }
     FILE* file = fdopen(descriptor, "wb");
     if (!file) {
         *problem = std::strerror(errno);
@@ -134,6 +193,13 @@ static bool RenameOver(const std::string& from, const std::string& to, std::stri
     return false;
 }
 
+bool SameFile(const std::string& first, const std::string& second)
+{
+    struct stat a, b;
+    return stat(first.c_str(), &a) == 0 && stat(second.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
+}
+
 #endif
 
 bool ReplaceFileSafely(const std::string& path, const std::vector<uint8_t>& bytes, std::string* problem)
@@ -152,12 +218,12 @@ bool ReplaceFileSafely(const std::string& path, const std::vector<uint8_t>& byte
     if (written && !closed)
         reason = std::strerror(errno);
     if (!written || !closed) {
-        std::remove(tempPath.c_str());
+        RemoveFile(tempPath);
         *problem = "cannot write " + tempPath + ": " + reason;
         return false;
     }
     if (!RenameOver(tempPath, path, &reason)) {
-        std::remove(tempPath.c_str());
+        RemoveFile(tempPath);
         *problem = "cannot replace " + path + ": " + reason;
         return false;
     }

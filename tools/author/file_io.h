@@ -16,3 +16,8 @@ bool ReplaceFileSafely(const std::string& path, const std::vector<uint8_t>& byte
 
 // The last component of a path, after any directory separator.
 std::string FileNameOf(const std::string& path);
+
+// Whether both paths name one existing file (links and other spellings included).
+bool SameFile(const std::string& first, const std::string& second);
+
+// Paths are UTF-8 throughout the tool; Windows gets them as UTF-16.

@@ -1,47 +1,85 @@
-// glimmora-author: makes logo savers and shows what a saver carries.
+// glimmora-author: makes logo savers, shows and changes what a saver carries.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#endif
 
 #include "verbs.h"
 
-int Complain(int code, const std::string& problem)
-{
-    std::fprintf(stderr, "glimmora-author: %s\n", problem.c_str());
-    return code;
-}
-
-void PrintExitCodes()
-{
-    std::printf("\nExit codes:\n"
-                "  0  success\n"
-                "  1  bad input: a file that cannot be read or used, or a value that is refused\n"
-                "  2  usage: unknown command or option, missing value or required option\n"
-                "  3  the output could not be written\n");
-}
-
 static void PrintHelp()
 {
-    std::printf("Usage: glimmora-author create --runtime FILE --logo FILE.bmp --out FILE.scr [options]\n"
-                "       glimmora-author inspect FILE.scr\n"
-                "       glimmora-author --help | create --help | inspect --help\n"
+    std::printf("Usage: glimmora-author create --runtime FILE --logo FILE --out FILE [options]\n"
+                "       glimmora-author inspect FILE.scr [--json]\n"
+                "       glimmora-author extract FILE.scr --out LOGO.bmp\n"
+                "       glimmora-author set FILE.scr [options]\n"
+                "       glimmora-author COMMAND --help\n"
                 "\n"
-                "create  makes a saver from the runtime, a BMP logo and settings\n"
-                "inspect shows the logo, texts and settings a saver carries\n");
+                "create   makes a saver from a runtime, a BMP or PNG logo and settings\n"
+                "inspect  shows the display name and every field of a saver's package\n"
+                "extract  writes the logo a saver carries as a BMP file\n"
+                "set      changes chosen fields of a saver, leaving the rest as it was\n");
     PrintExitCodes();
 }
 
-int main(int argc, char** argv)
+static int Run(int argc, char** argv)
 {
     if (argc < 2)
         return Complain(ExitUsage, "no command given (see glimmora-author --help)");
-    const char* verb = argv[1];
-    if (std::strcmp(verb, "--help") == 0) {
+    const std::string verb = argv[1];
+    if (verb == "--help" || verb == "-h" || verb == "help") {
         PrintHelp();
         return ExitSuccess;
     }
-    if (std::strcmp(verb, "create") == 0)
-        return RunCreate(argc - 2, argv + 2);
-    if (std::strcmp(verb, "inspect") == 0)
-        return RunInspect(argc - 2, argv + 2);
-    return Complain(ExitUsage, std::string("unknown command ") + verb + " (see glimmora-author --help)");
+    struct Verb { const char* Name; int (*Run)(int, char**); };
+    static const Verb verbs[] = {
+        {"create", RunCreate}, {"inspect", RunInspect}, {"extract", RunExtract}, {"set", RunSet},
+    };
+    for (const Verb& entry : verbs)
+        if (verb == entry.Name)
+            return entry.Run(argc - 2, argv + 2);
+    return Complain(ExitUsage, "unknown command " + verb + " (see glimmora-author --help)");
 }
+
+#ifdef _WIN32
+
+// The C runtime hands main its arguments in the ANSI code page, which loses
+// every character outside it; the tool works in UTF-8 throughout.
+int main()
+{
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide)
+        return Complain(ExitUsage, "cannot read the command line");
+    std::vector<std::string> utf8(static_cast<size_t>(count));
+    std::vector<char*> arguments;
+    for (int i = 0; i < count; ++i) {
+        const int length = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+        utf8[i].assign(static_cast<size_t>(length > 0 ? length : 1), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &utf8[i][0], length, nullptr, nullptr);
+        arguments.push_back(&utf8[i][0]);
+    }
+    arguments.push_back(nullptr);
+    LocalFree(wide);
+    // The console keeps its code page after the tool ends; give it back.
+    const UINT consolePage = GetConsoleOutputCP();
+    if (consolePage)
+        SetConsoleOutputCP(CP_UTF8);
+    const int code = Run(count, arguments.data());
+    if (consolePage)
+        SetConsoleOutputCP(consolePage);
+    return code;
+}
+
+#else
+
+int main(int argc, char** argv)
+{
+    return Run(argc, argv);
+}
+
+#endif

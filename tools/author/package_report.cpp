@@ -1,4 +1,5 @@
-// The inspect verb: prints the logo, texts and settings a saver file carries.
+// The inspect verb: every field of a saver's package and its display name,
+// as "Key: value" lines or as one JSON object.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -6,51 +7,163 @@
 #include "file_io.h"
 #include "package/bmp_format.h"
 #include "saver_file.h"
+#include "text_encoding.h"
 #include "verbs.h"
 
-static void PrintInspectHelp()
+namespace {
+
+void PrintInspectHelp()
 {
-    std::printf("Usage: glimmora-author inspect FILE.scr\n"
+    std::printf("Usage: glimmora-author inspect FILE.scr [--json]\n"
                 "\n"
-                "Prints one \"Key: value\" line for each item of the saver's package: the logo,\n"
-                "the texts, the colours, the id and every settings field.\n");
+                "Prints the runtime's kind, the display name, and every field of the saver's\n"
+                "package in the order the package holds them: one \"Key: value\" line each, or\n"
+                "with --json one JSON object (the settings in a \"Settings\" object, colours as\n"
+                "\"#RRGGBB\", no transparent colour as null). Texts are printed as UTF-8.\n");
     PrintExitCodes();
 }
 
-// A package from elsewhere may hold anything; keep the terminal's control out of its texts.
-static void PrintText(const char* key, const char (&slot)[TrailerTextSize])
+struct Report {
+    std::vector<std::pair<std::string, std::string>> Lines;  // key, value for the text form
+    std::string Json;
+};
+
+std::string JsonString(const std::string& utf8)
 {
-    std::string text = SlotText(slot);
-    for (char& character : text)
-        if (static_cast<unsigned char>(character) < 0x20 || character == 0x7F)
-            character = '?';
-    std::printf("%s: %s\n", key, text.c_str());
+    std::string quoted = "\"";
+    for (char c : utf8) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+            quoted += escaped;
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + "\"";
 }
 
-static void PrintLogo(const std::vector<uint8_t>& file, PackageLayout layout, uint64_t imageOffset,
-                      int32_t imageSize)
+// A package from elsewhere may hold anything; keep the terminal's control out of its texts.
+std::string Printable(std::string utf8)
 {
-    if (layout == PackageLayout::NoImage) {
-        std::printf("Logo: none\n");
+    for (char& c : utf8)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return utf8;
+}
+
+// One field in both forms; `json` is the value already in JSON.
+void Add(Report* report, const std::string& key, const std::string& text, const std::string& json, int indent = 2)
+{
+    report->Lines.push_back({key, text});
+    if (report->Json.back() != '{')
+        report->Json += ",";
+    report->Json += "\n" + std::string(static_cast<size_t>(indent), ' ') + JsonString(key) + ": " + json;
+}
+
+void AddNumber(Report* report, const std::string& key, long long value, int indent = 2)
+{
+    Add(report, key, std::to_string(value), std::to_string(value), indent);
+}
+
+void AddText(Report* report, const char* key, const char (&slot)[TrailerTextSize])
+{
+    const std::string utf8 = Windows1252ToUtf8(SlotText(slot));
+    Add(report, key, Printable(utf8), JsonString(utf8));
+}
+
+void AddLogo(Report* report, const std::vector<uint8_t>& file, const SaverParts& parts)
+{
+    if (parts.LogoSize == 0) {
+        Add(report, "Logo", "none", "null");
         return;
     }
+    static const char* const compressions[] = {"", ", RLE8", ", RLE4", ", bit fields"};
     BmpInfo info;
-    const BmpFault fault = CheckBmp(file.data() + imageOffset, static_cast<size_t>(imageSize), &info);
-    if (fault == BmpFault::None)
-        std::printf("Logo: %d x %d, %d bits per pixel\n", static_cast<int>(info.Width),
-                    static_cast<int>(info.Height), static_cast<int>(info.BitCount));
-    else
-        std::printf("Logo: damaged (%s)\n", DescribeBmpFault(fault));
+    const BmpFault fault = CheckBmp(file.data() + parts.ProgramSize, parts.LogoSize, &info);
+    if (fault != BmpFault::None) {
+        Add(report, "Logo", std::string("damaged (") + DescribeBmpFault(fault) + ")",
+            "{\"Damaged\": " + JsonString(DescribeBmpFault(fault)) + "}");
+        return;
+    }
+    const std::string compression = info.Compression < 4 ? compressions[info.Compression] : "";
+    Add(report, "Logo",
+        std::to_string(info.Width) + " x " + std::to_string(info.Height) + ", " + std::to_string(info.BitCount) +
+            " bits per pixel" + compression + (info.TopDown ? ", top-down" : ""),
+        "{\"Width\": " + std::to_string(info.Width) + ", \"Height\": " + std::to_string(info.Height) +
+            ", \"BitsPerPixel\": " + std::to_string(info.BitCount) + ", \"Compression\": " +
+            std::to_string(info.Compression) + ", \"TopDown\": " + (info.TopDown ? "true" : "false") + "}");
 }
+
+void AddProgram(Report* report, const std::vector<uint8_t>& file, const SaverParts& parts)
+{
+    const std::vector<uint8_t> program(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(parts.ProgramSize));
+    DisplayNameSlots slots;
+    const std::string problem = SaverProgramProblem(program, &slots);
+    if (!problem.empty()) {
+        Add(report, "Runtime", "unknown: the program " + problem, "null");
+        Add(report, "DisplayName", "none", "null");
+        return;
+    }
+    const bool x86 = slots.Machine == ProgramMachine::X86;
+    Add(report, "Runtime", x86 ? "32-bit (x86)" : "64-bit (x64)", x86 ? "\"x86\"" : "\"x64\"");
+    const std::string name = Utf16ToUtf8(TrimDisplayName(ReadDisplayName(program.data(), slots.Offsets[0])));
+    Add(report, "DisplayName", Printable(name), JsonString(name));
+}
+
+std::string ColourJson(uint32_t colorref)
+{
+    return JsonString(FormatColour(colorref));
+}
+
+Report Describe(const std::vector<uint8_t>& file, const SaverParts& parts)
+{
+    const SaverTrailer& trailer = parts.Trailer;
+    Report report;
+    report.Json = "{";
+    AddProgram(&report, file, parts);
+    AddNumber(&report, "Reserved0", trailer.Reserved0);
+    AddNumber(&report, "ImageSize", trailer.ImageSize);
+    AddLogo(&report, file, parts);
+    report.Json += ",\n  \"Settings\": {";
+    for (const SettingsField& field : SettingsFields)
+        AddNumber(&report, field.Name, ReadSettingsField(trailer.Settings, field), 4);
+    report.Json += "\n  }";
+    char id[16];
+    std::snprintf(id, sizeof id, "0x%08x", static_cast<unsigned>(trailer.SaverId));
+    Add(&report, "SaverId", id, std::to_string(trailer.SaverId));
+    Add(&report, "BackgroundColor", FormatColour(trailer.BackgroundColor), ColourJson(trailer.BackgroundColor));
+    const bool keyed = trailer.TransparentColor >= 0;
+    const uint32_t key = static_cast<uint32_t>(trailer.TransparentColor);
+    Add(&report, "TransparentColor", keyed ? FormatColour(key) : "none", keyed ? ColourJson(key) : "null");
+    AddText(&report, "Description", trailer.Description);
+    AddText(&report, "SaverName", trailer.SaverName);
+    AddText(&report, "WebAddress", trailer.WebAddress);
+    const std::string magic(trailer.Magic, TrailerMagicSize);
+    Add(&report, "Magic", magic, JsonString(magic));
+    AddNumber(&report, "ImageSlot", trailer.ImageSlot);
+    report.Json += "\n}\n";
+    return report;
+}
+
+}  // namespace
 
 int RunInspect(int count, char** arguments)
 {
     std::string path;
+    bool json = false;
     for (int i = 0; i < count; ++i) {
         const std::string argument = arguments[i];
-        if (argument == "--help") {
+        if (argument == "--help" || argument == "-h") {
             PrintInspectHelp();
             return ExitSuccess;
+        }
+        if (argument == "--json") {
+            json = true;
+            continue;
         }
         if (argument.compare(0, 1, "-") == 0)
             return Complain(ExitUsage, "unknown option " + argument + " (see glimmora-author inspect --help)");
@@ -62,29 +175,20 @@ int RunInspect(int count, char** arguments)
         return Complain(ExitUsage, "inspect needs a file (see glimmora-author inspect --help)");
 
     std::vector<uint8_t> file;
-    std::string problem;
-    if (!ReadWholeFile(path, &file, &problem))
-        return Complain(ExitBadInput, "cannot read " + path + ": " + problem);
-    SaverTrailer trailer;
-    if (!ReadTrailer(file, &trailer) || !TrailerMagicValid(trailer))
-        return Complain(ExitBadInput, path + " carries no saver package");
-    uint64_t imageOffset = 0;
-    const PackageLayout layout = JudgePackage(trailer, file.size(), &imageOffset);
-    if (layout == PackageLayout::Damaged)
-        return Complain(ExitBadInput, path + " has a damaged saver package: its ImageSize, " +
-                                          std::to_string(trailer.ImageSize) + ", is more than the file holds");
+    int code = ReadInputFile("saver", path, &file);
+    if (code != ExitSuccess)
+        return code;
+    SaverParts parts;
+    const std::string problem = SplitSaverFile(file, &parts);
+    if (!problem.empty())
+        return Complain(ExitBadInput, path + " " + problem);
 
-    std::printf("ImageSize: %d\n", static_cast<int>(trailer.ImageSize));
-    PrintLogo(file, layout, imageOffset, trailer.ImageSize);
-    std::printf("SaverId: 0x%08x\n", static_cast<unsigned>(trailer.SaverId));
-    std::printf("BackgroundColor: %s\n", FormatColour(trailer.BackgroundColor).c_str());
-    std::printf("TransparentColor: %s\n", trailer.TransparentColor < 0
-                                              ? "none"
-                                              : FormatColour(static_cast<uint32_t>(trailer.TransparentColor)).c_str());
-    PrintText("SaverName", trailer.SaverName);
-    PrintText("Description", trailer.Description);
-    PrintText("WebAddress", trailer.WebAddress);
-    for (const SettingsField& field : SettingsFields)
-        std::printf("%s: %d\n", field.Name, static_cast<int>(ReadSettingsField(trailer.Settings, field)));
+    const Report report = Describe(file, parts);
+    if (json) {
+        std::fputs(report.Json.c_str(), stdout);
+        return ExitSuccess;
+    }
+    for (const auto& line : report.Lines)
+        std::printf("%s: %s\n", line.first.c_str(), line.second.c_str());
     return ExitSuccess;
 }

@@ -14,26 +14,45 @@ void StartTrailer(SaverTrailer* trailer)
     trailer->TransparentColor = -1;
 }
 
-const char* RuntimeProblem(const std::vector<uint8_t>& runtime)
+static std::string ProgramProblem(const std::vector<uint8_t>& program, const char* notOurs, DisplayNameSlots* slots)
 {
-    if (runtime.size() < 2 || runtime[0] != 'M' || runtime[1] != 'Z')
-        return "is not a Windows program";
+    switch (FindDisplayNameSlots(program.data(), program.size(), slots)) {
+    case ProgramFault::NotProgram: return "is not a Windows program";
+    case ProgramFault::Damaged: return "is a damaged Windows program";
+    case ProgramFault::NoDisplayName: return notOurs;
+    case ProgramFault::None: break;
+    }
+    if (slots->Machine == ProgramMachine::Other)
+        return "is a Windows program for neither x86 nor x64";
+    return std::string();
+}
+
+std::string RuntimeProblem(const std::vector<uint8_t>& runtime, DisplayNameSlots* slots)
+{
     // A saver used as a runtime would end in two packages, and the runtime only finds the outer one.
     SaverTrailer trailer;
     if (ReadTrailer(runtime, &trailer) && TrailerMagicValid(trailer))
-        return "already carries a saver package";
-    return nullptr;
+        return "already carries a saver package; give the runtime it was made from";
+    return ProgramProblem(runtime, "is not a Glimmora runtime (its string table has no 60-character display name)",
+                          slots);
 }
 
-std::vector<uint8_t> BuildSaverFile(const std::vector<uint8_t>& runtime, const std::vector<uint8_t>& logo,
+std::string SaverProgramProblem(const std::vector<uint8_t>& program, DisplayNameSlots* slots)
+{
+    return ProgramProblem(program, "was not made from a Glimmora runtime (its string table has no 60-character "
+                                   "display name)", slots);
+}
+
+std::vector<uint8_t> BuildSaverFile(const std::vector<uint8_t>& program, const DisplayNameSlots& slots,
+                                    const std::vector<uint16_t>& displayName, const std::vector<uint8_t>& logo,
                                     SaverTrailer trailer)
 {
-    trailer.Reserved0 = 0;
     trailer.ImageSize = static_cast<int32_t>(logo.size());
-    trailer.ImageSlot = 0;
     std::vector<uint8_t> file;
-    file.reserve(runtime.size() + logo.size() + TrailerSize);
-    file.insert(file.end(), runtime.begin(), runtime.end());
+    file.reserve(program.size() + logo.size() + TrailerSize);
+    file.insert(file.end(), program.begin(), program.end());
+    for (size_t offset : slots.Offsets)
+        WriteDisplayName(file.data(), offset, displayName);
     file.insert(file.end(), logo.begin(), logo.end());
     const uint8_t* record = reinterpret_cast<const uint8_t*>(&trailer);
     file.insert(file.end(), record, record + TrailerSize);
@@ -48,6 +67,20 @@ bool ReadTrailer(const std::vector<uint8_t>& file, SaverTrailer* trailer)
     return true;
 }
 
+std::string SplitSaverFile(const std::vector<uint8_t>& file, SaverParts* parts)
+{
+    if (!ReadTrailer(file, &parts->Trailer) || !TrailerMagicValid(parts->Trailer))
+        return "carries no saver package";
+    uint64_t imageOffset = file.size() - TrailerSize;
+    const PackageLayout layout = JudgePackage(parts->Trailer, file.size(), &imageOffset);
+    if (layout == PackageLayout::Damaged)
+        return "has a damaged saver package: its ImageSize, " + std::to_string(parts->Trailer.ImageSize) +
+               ", is more than the file holds";
+    parts->ProgramSize = static_cast<size_t>(imageOffset);
+    parts->LogoSize = file.size() - TrailerSize - parts->ProgramSize;
+    return std::string();
+}
+
 uint32_t SaverIdFromName(const std::string& name)
 {
     uint32_t hash = 2166136261u;
@@ -56,18 +89,6 @@ uint32_t SaverIdFromName(const std::string& name)
         hash *= 16777619u;
     }
     return hash;
-}
-
-std::string TextProblem(const std::string& text)
-{
-    if (text.size() >= TrailerTextSize)
-        return "is " + std::to_string(text.size()) + " characters long; at most " +
-               std::to_string(TrailerTextSize - 1) + " fit";
-    // Control characters would end up in window titles and dialog text unseen.
-    for (unsigned char byte : text)
-        if (byte < 0x20 || byte == 0x7F)
-            return "contains a control character";
-    return std::string();
 }
 
 void StoreText(char (&slot)[TrailerTextSize], const std::string& text)

@@ -6,28 +6,44 @@
 #include <vector>
 
 #include "package/saver_trailer.h"
+#include "string_resource.h"
 
 // The trailer of a saver nobody has configured yet: the runtime's defaults,
 // the drip mode's values (which those defaults leave open), no transparent colour.
 void StartTrailer(SaverTrailer* trailer);
 
-// Why these bytes cannot be the runtime of a new saver, or nullptr if they can.
-const char* RuntimeProblem(const std::vector<uint8_t>& runtime);
+// Why these bytes cannot be the runtime of a new saver (it reads after the
+// file's name), or empty; on success `slots` holds where string 1 lies.
+std::string RuntimeProblem(const std::vector<uint8_t>& runtime, DisplayNameSlots* slots);
 
-// Runtime, logo and trailer, in that order; the trailer's ImageSize is set
-// from the logo. The logo must be smaller than 2 GB.
-std::vector<uint8_t> BuildSaverFile(const std::vector<uint8_t>& runtime, const std::vector<uint8_t>& logo,
+// Why the program part of a saver cannot take a display name, or empty.
+std::string SaverProgramProblem(const std::vector<uint8_t>& program, DisplayNameSlots* slots);
+
+// Program, logo and trailer, in that order; the trailer's ImageSize is set
+// from the logo, and string 1 of the program becomes `displayName` (at most
+// 60 characters). Everything else is copied as it is. The logo must be
+// smaller than 2 GB.
+std::vector<uint8_t> BuildSaverFile(const std::vector<uint8_t>& program, const DisplayNameSlots& slots,
+                                    const std::vector<uint16_t>& displayName, const std::vector<uint8_t>& logo,
                                     SaverTrailer trailer);
 
 // The trailer at the end of `file`, if the file is long enough to hold one.
 bool ReadTrailer(const std::vector<uint8_t>& file, SaverTrailer* trailer);
 
+// A saver file taken apart: the program before the logo, the logo, the trailer.
+struct SaverParts {
+    SaverTrailer Trailer;
+    size_t ProgramSize;  // bytes before the logo (before the trailer when there is no logo)
+    size_t LogoSize;
+};
+
+// Why `file` is not a saver with a sound package (it reads after the file's
+// name), or empty.
+std::string SplitSaverFile(const std::vector<uint8_t>& file, SaverParts* parts);
+
 // A saver's default identity, derived from its name so that rebuilding the
 // same saver gives the same id (FNV-1a, 32 bits).
 uint32_t SaverIdFromName(const std::string& name);
-
-// Why a text cannot go into a 64-byte trailer slot, or an empty string if it can.
-std::string TextProblem(const std::string& text);
 
 // Copies a text that passed TextProblem into its slot, padding with zeros.
 void StoreText(char (&slot)[TrailerTextSize], const std::string& text);

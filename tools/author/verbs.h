@@ -1,7 +1,11 @@
 // The verbs of glimmora-author, and the exit codes and messages they share.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
+
+#include "saver_fields.h"
 
 enum ExitCode {
     ExitSuccess = 0,
@@ -16,6 +20,14 @@ int Complain(int code, const std::string& problem);
 // The exit code table, shared by every help text.
 void PrintExitCodes();
 
+// Reads a whole input file; complains "cannot read <role> <path>: <reason>".
+int ReadInputFile(const std::string& role, const std::string& path, std::vector<uint8_t>* bytes);
+
+// Reads the --config file, if one was given, under the options.
+int ReadConfigFile(SaverChoices* choices);
+
 // Each receives the arguments that follow its verb.
 int RunCreate(int count, char** arguments);
 int RunInspect(int count, char** arguments);
+int RunExtract(int count, char** arguments);
+int RunSet(int count, char** arguments);

@@ -1,0 +1,60 @@
+// Turning the file a person gives as a logo into the BMP that the package
+// carries: a BMP is checked and kept byte for byte; a PNG is decoded and its
+// transparency flattened into a 24-bit BMP with a key colour.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "package/bmp_format.h"
+
+enum class LogoFormat { Unknown, Bmp, Png };
+
+// By the file's first bytes, whatever its name says.
+LogoFormat DetectLogoFormat(const std::vector<uint8_t>& bytes);
+
+// The checks that the decoder leaves out: every chunk inside the file with a
+// matching CRC, IHDR first, IEND present, a size a BMP can take. Empty when sound.
+std::string PngStructureProblem(const uint8_t* bytes, size_t size);
+
+struct RgbaPicture {
+    int32_t Width;
+    int32_t Height;
+    std::vector<uint8_t> Rgba;  // rows top-down, four bytes a pixel
+};
+
+bool DecodePng(const uint8_t* bytes, size_t size, RgbaPicture* picture, std::string* problem);
+
+// What becomes of the transparent colour.
+struct KeyChoice {
+    bool Given;     // by the person; otherwise the tool picks one when it needs one
+    int32_t Colour; // COLORREF 0x00BBGGRR, negative for none
+};
+
+struct FlatLogo {
+    std::vector<uint32_t> Pixels;  // 0x00RRGGBB, rows top-down
+    int32_t TransparentColor;      // COLORREF for the trailer, negative for none
+    bool KeyPicked;
+    int TransparentPixels;
+};
+
+// Fully transparent pixels take the key colour (or the background colour when
+// the key is "none"); partly transparent ones are blended onto the background,
+// each channel (colour × alpha + background × (255 − alpha)) / 255, rounded.
+// A key that a visible pixel also has would punch a hole into the logo, so a
+// given one is refused and a picked one is a colour no visible pixel has
+// (#FF00FF when free). Empty when sound.
+std::string FlattenPicture(const RgbaPicture& picture, uint32_t backgroundColor, KeyChoice key, FlatLogo* logo);
+
+struct PreparedLogo {
+    LogoFormat Format;
+    std::vector<uint8_t> Bmp;      // what the package carries
+    BmpInfo Info;
+    int32_t TransparentColor;      // for the trailer: the given one, or as FlattenPicture decided
+    bool KeyPicked;
+};
+
+// The whole way from a logo file's bytes to the package's BMP. The problem
+// (empty when sound) reads after the file's name: "is not a BMP or PNG file".
+std::string PrepareLogo(const std::vector<uint8_t>& bytes, uint32_t backgroundColor, KeyChoice key, PreparedLogo* logo);

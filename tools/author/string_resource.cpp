@@ -1,0 +1,198 @@
+// The PE walk to string resource 1: DOS header, PE header, section table,
+// resource directory (type, name, language), string block.
+#include "string_resource.h"
+
+namespace {
+
+constexpr uint16_t MachineX86 = 0x014C;
+constexpr uint16_t MachineX64 = 0x8664;
+constexpr uint16_t OptionalMagic32 = 0x10B;
+constexpr uint16_t OptionalMagic64 = 0x20B;
+constexpr uint32_t ResourceDirectoryIndex = 2;
+constexpr uint32_t StringTableType = 6;
+// Strings 0 to 15 live in block 1.
+constexpr uint32_t FirstStringBlock = 1;
+constexpr uint32_t SubdirectoryBit = 0x80000000u;
+
+struct Image {
+    const uint8_t* File;
+    size_t Size;
+    size_t SectionTable;
+    uint32_t SectionCount;
+};
+
+bool Inside(const Image& image, uint64_t offset, uint64_t length)
+{
+    return offset <= image.Size && length <= image.Size - offset;
+}
+
+uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+
+uint32_t U32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(U16(p)) | static_cast<uint32_t>(U16(p + 2)) << 16;
+}
+
+// Where `length` bytes at `rva` lie in the file: only bytes a section holds
+// in the file count, not the zero fill beyond its raw data.
+bool RvaToOffset(const Image& image, uint32_t rva, uint32_t length, size_t* offset)
+{
+    for (uint32_t i = 0; i < image.SectionCount; ++i) {
+        const uint8_t* section = image.File + image.SectionTable + i * 40u;
+        const uint32_t virtualSize = U32(section + 8), address = U32(section + 12);
+        const uint32_t rawSize = U32(section + 16), rawOffset = U32(section + 20);
+        const uint32_t mapped = virtualSize != 0 && virtualSize < rawSize ? virtualSize : rawSize;
+        if (rva < address || uint64_t(rva) + length > uint64_t(address) + mapped)
+            continue;
+        const uint64_t at = uint64_t(rawOffset) + (rva - address);
+        if (!Inside(image, at, length))
+            return false;
+        *offset = static_cast<size_t>(at);
+        return true;
+    }
+    return false;
+}
+
+// The entries of the resource directory at `directory` (offset from the
+// resource root): each entry's id and target. Named entries are skipped.
+bool ReadDirectory(const Image& image, uint32_t root, uint32_t directory,
+                   std::vector<std::pair<uint32_t, uint32_t>>* entries)
+{
+    size_t header;
+    if (uint64_t(root) + directory > UINT32_MAX || !RvaToOffset(image, root + directory, 16, &header))
+        return false;
+    const uint32_t named = U16(image.File + header + 12), numbered = U16(image.File + header + 14);
+    size_t table;
+    if (!RvaToOffset(image, root + directory + 16, (named + numbered) * 8u, &table))
+        return false;
+    entries->clear();
+    for (uint32_t i = named; i < named + numbered; ++i)
+        entries->push_back({U32(image.File + table + i * 8u), U32(image.File + table + i * 8u + 4)});
+    return true;
+}
+
+enum class Found { Yes, No, Damaged };
+
+// Follows the subdirectory entry with `id`.
+Found Descend(const Image& image, uint32_t root, uint32_t directory, uint32_t id, uint32_t* subdirectory)
+{
+    std::vector<std::pair<uint32_t, uint32_t>> entries;
+    if (!ReadDirectory(image, root, directory, &entries))
+        return Found::Damaged;
+    for (const auto& entry : entries) {
+        if (entry.first != id)
+            continue;
+        if (!(entry.second & SubdirectoryBit))
+            return Found::Damaged;
+        *subdirectory = entry.second & ~SubdirectoryBit;
+        return Found::Yes;
+    }
+    return Found::No;
+}
+
+// String 1 of one language's block: after string 0, a length of 60.
+ProgramFault FindSlotInBlock(const Image& image, uint32_t root, uint32_t dataEntry, size_t* slot)
+{
+    size_t entry;
+    if (uint64_t(root) + dataEntry > UINT32_MAX || !RvaToOffset(image, root + dataEntry, 16, &entry))
+        return ProgramFault::Damaged;
+    const uint32_t blockRva = U32(image.File + entry), blockSize = U32(image.File + entry + 4);
+    size_t block;
+    if (!RvaToOffset(image, blockRva, blockSize, &block))
+        return ProgramFault::Damaged;
+    if (blockSize < 4)
+        return ProgramFault::NoDisplayName;
+    const uint64_t firstLength = U16(image.File + block);
+    const uint64_t second = 2 + firstLength * 2;
+    if (second + 2 + DisplayNameLength * 2 > blockSize || U16(image.File + block + second) != DisplayNameLength)
+        return ProgramFault::NoDisplayName;
+    *slot = block + static_cast<size_t>(second) + 2;
+    return ProgramFault::None;
+}
+
+}  // namespace
+
+ProgramFault FindDisplayNameSlots(const uint8_t* file, size_t size, DisplayNameSlots* slots)
+{
+    slots->Machine = ProgramMachine::Other;
+    slots->Offsets.clear();
+    if (size < 0x40 || file[0] != 'M' || file[1] != 'Z')
+        return ProgramFault::NotProgram;
+    Image image = {file, size, 0, 0};
+    const uint32_t peHeader = U32(file + 0x3C);
+    if (!Inside(image, peHeader, 24) || file[peHeader] != 'P' || file[peHeader + 1] != 'E' ||
+        file[peHeader + 2] != 0 || file[peHeader + 3] != 0)
+        return ProgramFault::NotProgram;
+
+    const uint16_t machine = U16(file + peHeader + 4);
+    slots->Machine = machine == MachineX86 ? ProgramMachine::X86
+                     : machine == MachineX64 ? ProgramMachine::X64 : ProgramMachine::Other;
+    image.SectionCount = U16(file + peHeader + 6);
+    const uint32_t optionalSize = U16(file + peHeader + 20);
+    const size_t optional = peHeader + 24;
+    image.SectionTable = optional + optionalSize;
+    if (!Inside(image, optional, optionalSize) || !Inside(image, image.SectionTable, image.SectionCount * 40ull))
+        return ProgramFault::Damaged;
+
+    const uint16_t magic = optionalSize >= 2 ? U16(file + optional) : 0;
+    if (magic != OptionalMagic32 && magic != OptionalMagic64)
+        return ProgramFault::Damaged;
+    const uint32_t countField = magic == OptionalMagic32 ? 92 : 108;
+    const uint32_t directories = countField + 4;
+    if (optionalSize < directories)
+        return ProgramFault::Damaged;
+    const uint32_t directoryCount = U32(file + optional + countField);
+    if (directoryCount <= ResourceDirectoryIndex)
+        return ProgramFault::NoDisplayName;
+    const uint64_t resourceEntry = directories + ResourceDirectoryIndex * 8ull;
+    if (resourceEntry + 8 > optionalSize)
+        return ProgramFault::Damaged;
+    const uint32_t root = U32(file + optional + resourceEntry);
+    if (root == 0)
+        return ProgramFault::NoDisplayName;
+
+    uint32_t types = 0, block = 0;
+    Found found = Descend(image, root, 0, StringTableType, &types);
+    if (found == Found::Yes)
+        found = Descend(image, root, types, FirstStringBlock, &block);
+    if (found != Found::Yes)
+        return found == Found::No ? ProgramFault::NoDisplayName : ProgramFault::Damaged;
+
+    std::vector<std::pair<uint32_t, uint32_t>> languages;
+    if (!ReadDirectory(image, root, block, &languages))
+        return ProgramFault::Damaged;
+    for (const auto& language : languages) {
+        if (language.second & SubdirectoryBit)
+            return ProgramFault::Damaged;
+        size_t slot;
+        const ProgramFault fault = FindSlotInBlock(image, root, language.second, &slot);
+        if (fault != ProgramFault::None)
+            return fault;
+        slots->Offsets.push_back(slot);
+    }
+    return slots->Offsets.empty() ? ProgramFault::NoDisplayName : ProgramFault::None;
+}
+
+std::vector<uint16_t> ReadDisplayName(const uint8_t* file, size_t offset)
+{
+    std::vector<uint16_t> name;
+    for (size_t i = 0; i < DisplayNameLength; ++i)
+        name.push_back(U16(file + offset + i * 2));
+    return name;
+}
+
+void WriteDisplayName(uint8_t* file, size_t offset, const std::vector<uint16_t>& name)
+{
+    for (size_t i = 0; i < DisplayNameLength; ++i) {
+        const uint16_t unit = i < name.size() ? name[i] : u' ';
+        file[offset + i * 2] = static_cast<uint8_t>(unit);
+        file[offset + i * 2 + 1] = static_cast<uint8_t>(unit >> 8);
+    }
+}
+
+std::vector<uint16_t> TrimDisplayName(std::vector<uint16_t> name)
+{
+    while (!name.empty() && name.back() == u' ')
+        name.pop_back();
+    return name;
+}
