@@ -3,7 +3,7 @@
 enable_language(RC)
 configure_file(src/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
 
-set(GLIMMORA_WIN_LIBS comctl32 msimg32 advapi32 user32 gdi32 kernel32)
+set(GLIMMORA_WIN_LIBS comctl32 msimg32 shell32 advapi32 user32 gdi32 kernel32)
 
 # Everything of the runtime but its entry, so that the Wine tests can call it.
 set(GLIMMORA_RUNTIME_SOURCES
@@ -17,14 +17,24 @@ set(GLIMMORA_RUNTIME_SOURCES
   src/engine/static_mode.cpp
   src/package/package_reader.cpp
   src/package/settings_store.cpp
+  src/settings_ui/link_label.cpp
+  src/settings_ui/settings_page.cpp
+  src/settings_ui/settings_preview.cpp
+  src/settings_ui/settings_sheet.cpp
   src/shell/entry.cpp
+  src/shell/help_popup.cpp
   src/shell/host_window.cpp
-  src/shell/interim_roads.cpp
-  src/shell/password.cpp)
+  src/shell/password.cpp
+  src/shell/settings_dialog_entry.cpp)
 add_library(glimmora_runtime STATIC ${GLIMMORA_RUNTIME_SOURCES})
 target_link_libraries(glimmora_runtime PUBLIC glimmora_core ${GLIMMORA_WIN_LIBS} PRIVATE glimmora_warnings)
 
 set(GLIMMORA_RUNTIME_FLAGS -fno-exceptions -fno-rtti -ffunction-sections -fdata-sections)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+  # 32-bit Windows unwinds through SEH frames, not tables; without this, the
+  # table entries keep every unused function alive past --gc-sections.
+  list(APPEND GLIMMORA_RUNTIME_FLAGS -fno-asynchronous-unwind-tables)
+endif()
 target_compile_options(glimmora_core PRIVATE ${GLIMMORA_RUNTIME_FLAGS})
 target_compile_options(glimmora_runtime PRIVATE ${GLIMMORA_RUNTIME_FLAGS})
 

@@ -38,6 +38,18 @@ target_link_libraries(wine_engine PRIVATE glimmora_runtime_counted glimmora_warn
 target_link_options(wine_engine PRIVATE ${GLIMMORA_TEST_LINK})
 add_test(NAME wine_engine COMMAND wine_engine)
 set_tests_properties(wine_engine PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
+add_executable(wine_drip_falling tests/win/test_drip_falling.cpp)
+target_include_directories(wine_drip_falling PRIVATE tests)
+target_link_libraries(wine_drip_falling PRIVATE glimmora_runtime_counted glimmora_warnings)
+target_link_options(wine_drip_falling PRIVATE ${GLIMMORA_TEST_LINK})
+add_test(NAME wine_drip_falling COMMAND wine_drip_falling)
+set_tests_properties(wine_drip_falling PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
+add_executable(wine_bounce_fade tests/win/test_bounce_fade.cpp)
+target_include_directories(wine_bounce_fade PRIVATE tests)
+target_link_libraries(wine_bounce_fade PRIVATE glimmora_runtime_counted glimmora_warnings)
+target_link_options(wine_bounce_fade PRIVATE ${GLIMMORA_TEST_LINK})
+add_test(NAME wine_bounce_fade COMMAND wine_bounce_fade)
+set_tests_properties(wine_bounce_fade PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
 
 # The end-to-end driver: starts savers, finds their windows, reads the screen,
 # sends input, edits the registry.
@@ -67,3 +79,67 @@ glimmora_e2e_test(e2e_verbs tests/e2e/test_verbs.cpp)
 glimmora_e2e_test(e2e_package tests/e2e/test_package.cpp)
 glimmora_e2e_test(e2e_saver tests/e2e/test_saver.cpp)
 glimmora_e2e_test(e2e_preview tests/e2e/test_preview.cpp)
+glimmora_e2e_test(e2e_author tests/e2e/test_author.cpp)
+glimmora_e2e_test(e2e_drip_falling tests/e2e/test_drip_falling.cpp)
+glimmora_e2e_test(e2e_bounce_fade tests/e2e/test_bounce_fade.cpp)
+
+# Stand-ins for the system's Windows 9x password libraries, never shipped:
+# they answer as a test tells them and record how the saver called them.
+set(GLIMMORA_FIXTURE_FOLDER ${CMAKE_BINARY_DIR}/fixtures)
+function(glimmora_library_fixture target file_name source)
+  add_library(${target} MODULE ${source})
+  get_filename_component(base ${file_name} NAME_WE)
+  get_filename_component(extension ${file_name} EXT)
+  set_target_properties(${target} PROPERTIES PREFIX "" OUTPUT_NAME ${base} SUFFIX ${extension}
+    LIBRARY_OUTPUT_DIRECTORY ${GLIMMORA_FIXTURE_FOLDER})
+  target_link_libraries(${target} PRIVATE user32 advapi32 glimmora_warnings)
+  target_link_options(${target} PRIVATE -static -s)
+endfunction()
+glimmora_library_fixture(fixture_password_cpl PASSWORD.CPL tests/e2e/fixtures/password_cpl.cpp)
+glimmora_library_fixture(fixture_mpr_dll MPR.DLL tests/e2e/fixtures/mpr_dll.cpp)
+
+glimmora_e2e_test(e2e_password tests/e2e/test_password.cpp)
+glimmora_wine_test(wine_password tests/win/test_password.cpp)
+foreach(test e2e_password wine_password)
+  target_compile_definitions(${test} PRIVATE GLIMMORA_FIXTURE_FOLDER="${GLIMMORA_FIXTURE_FOLDER}")
+  add_dependencies(${test} fixture_password_cpl fixture_mpr_dll)
+endforeach()
+
+# The benchmark of the modes (scripts/bench.sh); it prints figures and asserts nothing.
+add_executable(mode_bench tests/bench/mode_bench.cpp)
+target_link_libraries(mode_bench PRIVATE glimmora_runtime glimmora_e2e_driver glimmora_warnings)
+target_link_options(mode_bench PRIVATE ${GLIMMORA_TEST_LINK})
+
+# The settings dialog's tests. Stand-ins that the tests register in the
+# prefix: a help control (ordinal 14 records each popup request) and a
+# handler of http and https addresses (records the address it was given).
+add_library(help_test_control MODULE tests/e2e/fixtures/help_test_control.cpp
+  tests/e2e/fixtures/help_test_control.def)
+set_target_properties(help_test_control PROPERTIES PREFIX "")
+target_link_libraries(help_test_control PRIVATE advapi32 glimmora_warnings)
+target_link_options(help_test_control PRIVATE -static -s)
+add_executable(settings_url_handler tests/e2e/fixtures/settings_url_handler.cpp)
+target_link_libraries(settings_url_handler PRIVATE advapi32 glimmora_warnings)
+target_link_options(settings_url_handler PRIVATE ${GLIMMORA_TEST_LINK})
+
+# The page tests create the runtime's own dialog templates, so they carry its resources.
+add_executable(wine_settings_pages tests/win/test_settings_pages.cpp src/resources/glimmora.rc)
+target_include_directories(wine_settings_pages PRIVATE tests ${CMAKE_BINARY_DIR}/generated)
+target_link_libraries(wine_settings_pages PRIVATE glimmora_runtime_counted glimmora_warnings)
+target_link_options(wine_settings_pages PRIVATE ${GLIMMORA_TEST_LINK})
+add_test(NAME wine_settings_pages COMMAND wine_settings_pages)
+set_tests_properties(wine_settings_pages PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
+
+glimmora_wine_test(wine_settings_help tests/win/test_settings_help.cpp)
+target_compile_definitions(wine_settings_help PRIVATE GLIMMORA_HELP_TEST_CONTROL="$<TARGET_FILE:help_test_control>")
+add_dependencies(wine_settings_help help_test_control)
+# Wine's own help control is switched off so that loading it by name fails.
+set_tests_properties(wine_settings_help PROPERTIES RESOURCE_LOCK help_control_registration
+  ENVIRONMENT "WINEDLLOVERRIDES=mscoree,mshtml,hhctrl.ocx=")
+
+glimmora_e2e_test(e2e_settings tests/e2e/test_settings.cpp)
+target_compile_definitions(e2e_settings PRIVATE
+  GLIMMORA_HELP_TEST_CONTROL="$<TARGET_FILE:help_test_control>"
+  GLIMMORA_URL_HANDLER="$<TARGET_FILE:settings_url_handler>")
+add_dependencies(e2e_settings help_test_control settings_url_handler)
+set_property(TEST e2e_settings APPEND PROPERTY RESOURCE_LOCK help_control_registration)

@@ -1,4 +1,4 @@
-// BMP header checks for every layout the Windows loader accepts, and a writer.
+// BMP header checks for every layout the Windows loader accepts.
 #include "package/bmp_format.h"
 
 #include <cstring>
@@ -22,18 +22,6 @@ uint32_t ReadU32(const uint8_t* p)
 {
     return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
            static_cast<uint32_t>(p[3]) << 24;
-}
-
-void WriteU16(uint8_t* p, uint32_t v)
-{
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void WriteU32(uint8_t* p, uint32_t v)
-{
-    WriteU16(p, v);
-    WriteU16(p + 2, v >> 16);
 }
 
 bool BitCountAllowed(uint32_t bitCount, bool core)
@@ -166,36 +154,4 @@ const char* DescribeBmpFault(BmpFault fault)
     case BmpFault::BadCompressedSize: return "the compressed pixel data's size is missing or reaches past the file";
     }
     return "unknown fault";
-}
-
-std::vector<uint8_t> EncodeBmp24(int32_t width, int32_t height, const uint32_t* pixels)
-{
-    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-    const uint32_t pixelBytes = stride * static_cast<uint32_t>(height);
-    const uint32_t offset = FileHeaderSize + InfoHeaderSize;
-    std::vector<uint8_t> file(offset + pixelBytes, 0);
-    uint8_t* p = file.data();
-    p[0] = 'B';
-    p[1] = 'M';
-    WriteU32(p + 2, static_cast<uint32_t>(file.size()));
-    WriteU32(p + 10, offset);
-    uint8_t* header = p + FileHeaderSize;
-    WriteU32(header, InfoHeaderSize);
-    WriteU32(header + 4, static_cast<uint32_t>(width));
-    WriteU32(header + 8, static_cast<uint32_t>(height));
-    WriteU16(header + 12, 1);
-    WriteU16(header + 14, 24);
-    WriteU32(header + 20, pixelBytes);
-    WriteU32(header + 24, 2835);  // 72 dots per inch
-    WriteU32(header + 28, 2835);
-    for (int32_t y = 0; y < height; ++y) {
-        uint8_t* row = p + offset + static_cast<size_t>(height - 1 - y) * stride;
-        for (int32_t x = 0; x < width; ++x) {
-            const uint32_t rgb = pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
-            row[x * 3 + 0] = static_cast<uint8_t>(rgb);
-            row[x * 3 + 1] = static_cast<uint8_t>(rgb >> 8);
-            row[x * 3 + 2] = static_cast<uint8_t>(rgb >> 16);
-        }
-    }
-    return file;
 }

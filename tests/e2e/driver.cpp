@@ -78,6 +78,8 @@ std::string WorkFolder()
 
 std::string RuntimePath() { return WindowsPath(GLIMMORA_RUNTIME); }
 
+std::string AuthorToolPath() { return WindowsPath(GLIMMORA_AUTHOR_TOOL); }
+
 std::string TestLogoPath()
 {
     const std::string path = WorkFolder() + "test-logo.bmp";
@@ -162,7 +164,7 @@ ProgramResult RunConsoleProgram(const std::string& commandLine, DWORD timeout)
 
 bool MakeSaver(const std::string& saverPath, const std::string& options)
 {
-    const ProgramResult made = RunConsoleProgram("\"" + WindowsPath(GLIMMORA_AUTHOR_TOOL) + "\" create --runtime \"" +
+    const ProgramResult made = RunConsoleProgram("\"" + AuthorToolPath() + "\" create --runtime \"" +
                                                  RuntimePath() + "\" --logo \"" + TestLogoPath() + "\" --out \"" +
                                                  saverPath + "\" " + options);
     if (!made.Finished || made.ExitCode != 0) {

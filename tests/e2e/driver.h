@@ -19,8 +19,9 @@ constexpr DWORD Patience = 30000;
 // This test program's own scratch folder in the build tree, made empty on
 // first use; a Windows path ending in a backslash.
 std::string WorkFolder();
-// The built 64-bit runtime.
+// The built 64-bit runtime, and the authoring tool built for Windows.
 std::string RuntimePath();
+std::string AuthorToolPath();
 // A 64 × 48 logo of four coloured quarters, written into the work folder.
 std::string TestLogoPath();
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
