@@ -9,6 +9,7 @@ packages=(
   wine wine64 xvfb                                       # running them headless
   libstb-dev                                             # PNG logos: stb_image.h for the tool
   imagemagick                                            # the demo's screen captures
+  clang libclang-rt-14-dev                               # libFuzzer for the fuzz harnesses
 )
 
 missing=()

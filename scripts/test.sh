@@ -3,7 +3,9 @@
 #   1. native unit tests of the platform-free code and the authoring tool (ASan, UBSan)
 #      and static checks of both runtimes (format, subsystem, imports);
 #   2. unit tests under Wine against the real GDI, USER and registry;
-#   3. end-to-end tests of the real saver under Wine in Xvfb.
+#   3. end-to-end tests of the real saver under Wine in Xvfb;
+# and a short run of every fuzz harness, so that a regression in what reads
+# outside input shows at once (scripts/fuzz.sh runs them for longer).
 # Exits non-zero when anything fails; the last line counts the test cases.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -51,6 +53,20 @@ run_layer "   static checks of the 32-bit runtime" build/win32 static
 run_layer "   static checks of the 64-bit runtime" build/win64 static
 run_layer "2. unit tests under Wine" build/win64 wine
 run_layer "3. end-to-end tests under Wine" build/win64 e2e
+
+echo "== fuzz harnesses, 10 s each"
+fuzz_passed=0 fuzz_failed=0
+while read -r line; do
+  echo "$line"
+  case $line in
+    fuzz_*FAILED*) fuzz_failed=$((fuzz_failed + 1)) ;;
+    fuzz_*executions*) fuzz_passed=$((fuzz_passed + 1)) ;;
+  esac
+done < <(scripts/fuzz.sh 10 || true)
+[ $fuzz_failed -eq 0 ] && [ $fuzz_passed -eq 5 ] || any_failed=1
+[ $fuzz_passed -eq 5 ] || [ $fuzz_failed -gt 0 ] || fuzz_failed=1
+total_passed=$((total_passed + fuzz_passed)) total_failed=$((total_failed + fuzz_failed))
+summary+=$(printf '%-40s %3s programs %4s passed %3s failed' "   fuzz harnesses (smoke)" 5 "$fuzz_passed" "$fuzz_failed")$'\n'
 
 echo
 printf '%s' "$summary"

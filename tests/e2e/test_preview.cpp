@@ -50,7 +50,8 @@ TEST_CASE(preview_fills_its_parent_ignores_input_and_ends_on_close)
         [](void* f) {
             auto* search = static_cast<Find*>(f);
             search->Child = FindWindowExA(search->Box, nullptr, "WindowsScreenSaverClass", "Preview");
-            return search->Child != nullptr;
+            // Found while it is still being created, it is not shown yet.
+            return search->Child != nullptr && IsWindowVisible(search->Child);
         },
         &find));
     REQUIRE(find.Child != nullptr);
