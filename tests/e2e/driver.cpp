@@ -229,6 +229,28 @@ DWORD RunSaver(const std::string& saverPath, const std::string& arguments)
     return exitCode;
 }
 
+RunningSaver StartFullScreen(const std::string& saverPath)
+{
+    MoveMouseTo(500, 400);
+    PumpMessagesFor(100);
+    const Process process = StartSaver(saverPath, "/s");
+    return {process, WaitForSaverWindow(process.Id)};
+}
+
+bool EndsWithZero(RunningSaver* run)
+{
+    DWORD exitCode = STILL_ACTIVE;
+    const bool ended = WaitForExit(run->Process, &exitCode);
+    EndProcess(&run->Process);
+    return ended && exitCode == 0;
+}
+
+bool StillRunning(const RunningSaver& run)
+{
+    DWORD exitCode;
+    return !WaitForExit(run.Process, &exitCode, 1500);
+}
+
 namespace {
 
 struct WindowQuery {

@@ -55,6 +55,19 @@ void EndProcess(Process* process);
 // Starts, waits and ends: the exit code, or STILL_ACTIVE when it did not end.
 DWORD RunSaver(const std::string& saverPath, const std::string& arguments);
 
+// A full-screen saver and its window (null when none showed).
+struct RunningSaver {
+    Process Process;
+    HWND Window;
+};
+// Puts the cursor at (500, 400), where movement tests begin, starts the saver
+// with /s and waits for its window.
+RunningSaver StartFullScreen(const std::string& saverPath);
+// True when it ended with exit code 0 within the deadline; releases its handles.
+bool EndsWithZero(RunningSaver* run);
+// Still running after a while in which a wrong close would long have happened.
+bool StillRunning(const RunningSaver& run);
+
 // --- Windows ---------------------------------------------------------------
 
 // A top-level window of the process (0 for any) with that class and title

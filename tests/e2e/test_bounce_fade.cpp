@@ -22,27 +22,6 @@ std::string Saver(const char* name, const std::string& options)
     return path;
 }
 
-struct Running {
-    e2e::Process Process;
-    HWND Window;
-};
-
-Running StartFullScreen(const std::string& saver)
-{
-    e2e::MoveMouseTo(500, 400);
-    e2e::PumpMessagesFor(100);
-    e2e::Process process = e2e::StartSaver(saver, "/s");
-    return {process, e2e::WaitForSaverWindow(process.Id)};
-}
-
-bool EndsWithZero(Running& run)
-{
-    DWORD exitCode = STILL_ACTIVE;
-    const bool ended = e2e::WaitForExit(run.Process, &exitCode);
-    e2e::EndProcess(&run.Process);
-    return ended && exitCode == 0;
-}
-
 // The logo's pixel, with the transparent colour showing the background.
 COLORREF LogoPixel(int dx, int dy, COLORREF transparent)
 {
@@ -97,7 +76,7 @@ TEST_CASE(bounce_shows_one_whole_logo_inside_the_screen_at_ever_new_places)
     };
     for (const Row& row : rows) {
         TEST_ROW(row.Name);
-        Running run = StartFullScreen(Saver("bounce.scr", std::string("--set EnabledModes=8 ") + row.Options));
+        e2e::RunningSaver run = e2e::StartFullScreen(Saver("bounce.scr", std::string("--set EnabledModes=8 ") + row.Options));
         REQUIRE(run.Window != nullptr);
         const RECT screen = e2e::WholeScreen();
         std::set<std::pair<LONG, LONG>> places;
@@ -111,7 +90,7 @@ TEST_CASE(bounce_shows_one_whole_logo_inside_the_screen_at_ever_new_places)
         }
         CHECK_EQ(places.size(), size_t{5});
         e2e::PressKey(VK_SPACE);
-        CHECK(EndsWithZero(run));
+        CHECK(e2e::EndsWithZero(&run));
     }
 }
 
@@ -124,7 +103,7 @@ TEST_CASE(fade_shows_the_logo_between_background_and_full_colour)
     };
     for (const Row& row : rows) {
         TEST_ROW(row.Name);
-        Running run = StartFullScreen(Saver("fade.scr", std::string("--set EnabledModes=32 ") + row.Options));
+        e2e::RunningSaver run = e2e::StartFullScreen(Saver("fade.scr", std::string("--set EnabledModes=32 ") + row.Options));
         REQUIRE(run.Window != nullptr);
         const RECT screen = e2e::WholeScreen();
         std::set<int32_t> levels;
@@ -152,7 +131,7 @@ TEST_CASE(fade_shows_the_logo_between_background_and_full_colour)
         if (!row.Centred)
             CHECK(places.size() >= 2);
         e2e::PressKey(VK_SPACE);
-        CHECK(EndsWithZero(run));
+        CHECK(e2e::EndsWithZero(&run));
     }
 }
 
@@ -171,7 +150,7 @@ TEST_CASE(speeds_and_intervals_far_out_of_range_keep_the_saver_answering)
     };
     for (const Row& row : rows) {
         TEST_ROW(row.Name);
-        Running run = StartFullScreen(Saver("extreme.scr", std::string("--allow-out-of-range ") + row.Options));
+        e2e::RunningSaver run = e2e::StartFullScreen(Saver("extreme.scr", std::string("--allow-out-of-range ") + row.Options));
         REQUIRE(run.Window != nullptr);
         e2e::PumpMessagesFor(1500);
         DWORD exitCode;
@@ -179,7 +158,7 @@ TEST_CASE(speeds_and_intervals_far_out_of_range_keep_the_saver_answering)
         DWORD_PTR answer;
         CHECK(SendMessageTimeoutA(run.Window, WM_NULL, 0, 0, SMTO_NORMAL, e2e::Patience, &answer) != 0);
         e2e::PressKey(VK_SPACE);
-        CHECK(EndsWithZero(run));
+        CHECK(e2e::EndsWithZero(&run));
     }
 }
 

@@ -15,41 +15,24 @@ constexpr COLORREF Red = RGB(255, 0, 0), Green = RGB(0, 255, 0), Blue = RGB(0, 0
 constexpr COLORREF Background = RGB(0x20, 0x30, 0x40);
 constexpr int LogoWidth = 64, LogoHeight = 48;
 
-struct Running {
-    e2e::Process Process;
-    HWND Window;
-};
-
-Running StartFullScreen(const char* name, const std::string& options)
+e2e::RunningSaver StartFullScreen(const char* name, const std::string& options)
 {
     const std::string path = e2e::WorkFolder() + name;
     e2e::MakeSaver(path, "--background #203040 " + options);
-    e2e::MoveMouseTo(500, 400);
-    e2e::PumpMessagesFor(100);
-    e2e::Process process = e2e::StartSaver(path, "/s");
-    return {process, e2e::WaitForSaverWindow(process.Id)};
+    return e2e::StartFullScreen(path);
 }
 
-bool Answers(const Running& run)
+bool Answers(const e2e::RunningSaver& run)
 {
     DWORD_PTR answer;
     return SendMessageTimeoutA(run.Window, WM_NULL, 0, 0, SMTO_NORMAL, e2e::Patience, &answer) != 0;
 }
 
-bool StillRunning(Running& run)
-{
-    DWORD exitCode;
-    return !e2e::WaitForExit(run.Process, &exitCode, 1500);
-}
-
 // A key, then the exit code 0 within the deadline.
-bool KeyEndsWithZero(Running& run)
+bool KeyEndsWithZero(e2e::RunningSaver& run)
 {
     e2e::PressKey(VK_SPACE);
-    DWORD exitCode = STILL_ACTIVE;
-    const bool ended = e2e::WaitForExit(run.Process, &exitCode);
-    e2e::EndProcess(&run.Process);
-    return ended && exitCode == 0;
+    return e2e::EndsWithZero(&run);
 }
 
 COLORREF LogoPixel(int x, int y, COLORREF transparent)
@@ -111,7 +94,7 @@ TEST_CASE(drip_melts_the_centred_logo_down_in_whole_columns)
     };
     for (const Row& row : rows) {
         TEST_ROW(row.Name);
-        Running run = StartFullScreen("drip.scr", std::string("--set EnabledModes=64 --set DripIntervalMs=10 ") +
+        e2e::RunningSaver run = StartFullScreen("drip.scr", std::string("--set EnabledModes=64 --set DripIntervalMs=10 ") +
                                                       row.Options);
         REQUIRE(run.Window != nullptr);
         const RECT screen = e2e::WholeScreen();
@@ -160,7 +143,7 @@ TEST_CASE(tiled_drip_slides_whole_columns_across_the_screen)
     };
     for (const Row& row : rows) {
         TEST_ROW(row.Name);
-        Running run = StartFullScreen(
+        e2e::RunningSaver run = StartFullScreen(
             "drip-tiled.scr", std::string("--set EnabledModes=64 --set DripTile=1 --set DripIntervalMs=10 ") + row.Options);
         REQUIRE(run.Window != nullptr);
         const RECT screen = e2e::WholeScreen();
@@ -237,7 +220,7 @@ TEST_CASE(falling_shows_copies_of_several_sizes_drifting_down)
     };
     for (const Row& row : rows) {
         TEST_ROW(row.Name);
-        Running run = StartFullScreen(
+        e2e::RunningSaver run = StartFullScreen(
             "falling.scr", std::string("--set EnabledModes=128 --set FallingFadeInDistance=0 ") + row.Options);
         REQUIRE(run.Window != nullptr);
         const RECT screen = e2e::WholeScreen();
@@ -265,7 +248,7 @@ TEST_CASE(falling_shows_copies_of_several_sizes_drifting_down)
 
 TEST_CASE(falling_darkens_farther_copies)
 {
-    Running run = StartFullScreen("falling-dark.scr", "--set EnabledModes=128 --set FallingLogoCount=30");
+    e2e::RunningSaver run = StartFullScreen("falling-dark.scr", "--set EnabledModes=128 --set FallingLogoCount=30");
     REQUIRE(run.Window != nullptr);
     e2e::PumpMessagesFor(1500);
     const e2e::Capture shot = e2e::CaptureScreen(e2e::WholeScreen());
@@ -298,9 +281,9 @@ TEST_CASE(intervals_speeds_and_counts_far_out_of_range_keep_the_saver_answering)
     };
     for (const Row& row : rows) {
         TEST_ROW(row.Name);
-        Running run = StartFullScreen("extreme.scr", std::string("--allow-out-of-range --set ") + row.Settings);
+        e2e::RunningSaver run = StartFullScreen("extreme.scr", std::string("--allow-out-of-range --set ") + row.Settings);
         REQUIRE(run.Window != nullptr);
-        CHECK(StillRunning(run));
+        CHECK(e2e::StillRunning(run));
         CHECK(Answers(run));
         if (row.BackgroundOnly) {
             const RECT screen = e2e::WholeScreen();

@@ -94,34 +94,6 @@ void ResetRecord() { e2e::DeleteUserKey(fixture::RecordKey); }
 
 uint64_t Recorded(const char* name) { return fixture::ReadNumber(name, 0); }
 
-struct Running {
-    e2e::Process Process;
-    HWND Window;
-};
-
-Running StartFullScreen(const std::string& saver)
-{
-    e2e::MoveMouseTo(500, 400);
-    e2e::PumpMessagesFor(100);
-    e2e::Process process = e2e::StartSaver(saver, "/s");
-    return {process, e2e::WaitForSaverWindow(process.Id)};
-}
-
-bool EndsWithZero(Running& run)
-{
-    DWORD exitCode = STILL_ACTIVE;
-    const bool ended = e2e::WaitForExit(run.Process, &exitCode);
-    e2e::EndProcess(&run.Process);
-    return ended && exitCode == 0;
-}
-
-// Still running after a while in which a wrong close would long have happened.
-bool StillRunning(Running& run)
-{
-    DWORD exitCode;
-    return !e2e::WaitForExit(run.Process, &exitCode, 1500);
-}
-
 bool WaitForRecord(const char* name, uint64_t value)
 {
     struct Wanted { const char* Name; uint64_t Value; } wanted = {name, value};
@@ -160,11 +132,11 @@ TEST_CASE(a_refused_password_keeps_the_saver_drawing_until_the_right_one)
     fixture::WriteDword(fixture::Answer, 0);
     fixture::WriteDword(fixture::CloseAgain, 1);   // one more close straight after the prompt
 
-    Running run = StartFullScreen(GuardedSaver());
+    e2e::RunningSaver run = e2e::StartFullScreen(GuardedSaver());
     REQUIRE(run.Window != nullptr);
     e2e::PressKey(VK_SPACE);
     CHECK(WaitForRecord(fixture::VerifyCalls, 1));
-    CHECK(StillRunning(run));
+    CHECK(e2e::StillRunning(run));
     CHECK(reinterpret_cast<HWND>(static_cast<uintptr_t>(Recorded(fixture::VerifyOwner))) == run.Window);
     CHECK_EQ(Recorded(fixture::CloseAgain), 0u);
     // The close that followed the refusal at once raised no prompt; a second
@@ -175,7 +147,7 @@ TEST_CASE(a_refused_password_keeps_the_saver_drawing_until_the_right_one)
     const uint64_t promptsBefore = Recorded(fixture::VerifyCalls);
     fixture::WriteDword(fixture::Answer, 1);
     e2e::PressKey(VK_SPACE);
-    CHECK(EndsWithZero(run));
+    CHECK(e2e::EndsWithZero(&run));
     CHECK_EQ(Recorded(fixture::VerifyCalls), promptsBefore + 1);
     ResetRecord();
 }
@@ -188,7 +160,7 @@ TEST_CASE(input_while_the_prompt_is_up_closes_nothing)
     fixture::WriteDword(fixture::Answer, 0);
     fixture::WriteDword(fixture::HoldPrompt, 1);
 
-    Running run = StartFullScreen(GuardedSaver());
+    e2e::RunningSaver run = e2e::StartFullScreen(GuardedSaver());
     REQUIRE(run.Window != nullptr);
     e2e::PressKey('A');
     REQUIRE(WaitForRecord(fixture::PromptShowing, 1));
@@ -198,14 +170,14 @@ TEST_CASE(input_while_the_prompt_is_up_closes_nothing)
     e2e::PumpMessagesFor(500);
     fixture::WriteDword(fixture::Dismissed, 1);
     CHECK(WaitForRecord(fixture::PromptShowing, 0));
-    CHECK(StillRunning(run));
+    CHECK(e2e::StillRunning(run));
     CHECK_EQ(Recorded(fixture::ClosesWhileHeld), 0u);
     CHECK_EQ(Recorded(fixture::VerifyCalls), 1u);
 
     fixture::WriteDword(fixture::HoldPrompt, 0);
     fixture::WriteDword(fixture::Answer, 1);
     e2e::PressKey(VK_SPACE);
-    CHECK(EndsWithZero(run));
+    CHECK(e2e::EndsWithZero(&run));
     ResetRecord();
 }
 
@@ -224,10 +196,10 @@ TEST_CASE(without_a_password_the_first_key_ends_the_run)
         UsePassword protect(row.Protection);
         ResetRecord();
         fixture::WriteDword(fixture::Answer, 0);
-        Running run = StartFullScreen(row.Saver);
+        e2e::RunningSaver run = e2e::StartFullScreen(row.Saver);
         REQUIRE(run.Window != nullptr);
         e2e::PressKey(VK_SPACE);
-        CHECK(EndsWithZero(run));
+        CHECK(e2e::EndsWithZero(&run));
         CHECK_EQ(Recorded(fixture::VerifyCalls), 0u);
     }
     ResetRecord();

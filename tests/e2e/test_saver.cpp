@@ -20,35 +20,6 @@ std::string Saver(const char* name, const std::string& options)
     return path;
 }
 
-struct Running {
-    e2e::Process Process;
-    HWND Window;
-};
-
-Running StartFullScreen(const std::string& saver)
-{
-    e2e::MoveMouseTo(500, 400);
-    e2e::PumpMessagesFor(100);
-    e2e::Process process = e2e::StartSaver(saver, "/s");
-    return {process, e2e::WaitForSaverWindow(process.Id)};
-}
-
-// True when the saver ended with 0 within the deadline.
-bool EndsWithZero(Running& run)
-{
-    DWORD exitCode = STILL_ACTIVE;
-    const bool ended = e2e::WaitForExit(run.Process, &exitCode);
-    e2e::EndProcess(&run.Process);
-    return ended && exitCode == 0;
-}
-
-// Still running after a while in which a wrong close would long have happened.
-bool StillRunning(Running& run)
-{
-    DWORD exitCode;
-    return !e2e::WaitForExit(run.Process, &exitCode, 1500);
-}
-
 // Successive small steps, as a hand moves a mouse.
 void MoveMouseBy(int dx, int dy)
 {
@@ -73,7 +44,7 @@ COLORREF ExpectedStaticPixel(int x, int y, int left, int top, COLORREF transpare
 
 TEST_CASE(static_mode_shows_the_logo_centred_with_the_background_through_its_transparent_colour)
 {
-    Running run = StartFullScreen(Saver("static.scr", "--set EnabledModes=2 --transparent #00FF00"));
+    e2e::RunningSaver run = e2e::StartFullScreen(Saver("static.scr", "--set EnabledModes=2 --transparent #00FF00"));
     REQUIRE(run.Window != nullptr);
     CHECK_EQ(e2e::WindowClass(run.Window), "WindowsScreenSaverClass");
     CHECK_EQ(e2e::WindowText(run.Window), "Screen Saver");
@@ -99,7 +70,7 @@ TEST_CASE(static_mode_shows_the_logo_centred_with_the_background_through_its_tra
     CHECK_EQ(shot.Count(Green), 0);
 
     e2e::PressKey(VK_SPACE);
-    CHECK(EndsWithZero(run));
+    CHECK(e2e::EndsWithZero(&run));
 }
 
 TEST_CASE(a_key_a_click_or_a_movement_ends_the_run)
@@ -113,23 +84,23 @@ TEST_CASE(a_key_a_click_or_a_movement_ends_the_run)
     };
     for (const Row& row : rows) {
         TEST_ROW(row.Name);
-        Running run = StartFullScreen(saver);
+        e2e::RunningSaver run = e2e::StartFullScreen(saver);
         REQUIRE(run.Window != nullptr);
         row.Act();
-        CHECK(EndsWithZero(run));
+        CHECK(e2e::EndsWithZero(&run));
     }
 }
 
 TEST_CASE(movement_closes_only_beyond_four_pixels_in_total)
 {
-    Running run = StartFullScreen(Saver("threshold.scr", "--set EnabledModes=2"));
+    e2e::RunningSaver run = e2e::StartFullScreen(Saver("threshold.scr", "--set EnabledModes=2"));
     REQUIRE(run.Window != nullptr);
     e2e::MoveMouseTo(501, 400);   // the saver's first movement only notes the cursor
     e2e::PumpMessagesFor(100);
     e2e::MoveMouseTo(502, 402);   // 4 from where the run began
-    CHECK(StillRunning(run));
+    CHECK(e2e::StillRunning(run));
     e2e::MoveMouseTo(503, 402);   // 5
-    CHECK(EndsWithZero(run));
+    CHECK(e2e::EndsWithZero(&run));
 }
 
 TEST_CASE(ignored_input_is_swallowed_and_keys_always_close_when_all_is_ignored)
@@ -165,12 +136,12 @@ TEST_CASE(ignored_input_is_swallowed_and_keys_always_close_when_all_is_ignored)
         } else {
             options += " --allow-out-of-range --set IgnoreInput=" + std::to_string(row.IgnoreInput);
         }
-        Running run = StartFullScreen(Saver("ignore.scr", options));
+        e2e::RunningSaver run = e2e::StartFullScreen(Saver("ignore.scr", options));
         REQUIRE(run.Window != nullptr);
         row.Ignored();
-        CHECK(StillRunning(run));
+        CHECK(e2e::StillRunning(run));
         row.Closes();
-        CHECK(EndsWithZero(run));
+        CHECK(e2e::EndsWithZero(&run));
         e2e::DeleteUserKey(registryKey);
     }
 }
@@ -178,7 +149,7 @@ TEST_CASE(ignored_input_is_swallowed_and_keys_always_close_when_all_is_ignored)
 TEST_CASE(a_second_run_while_one_is_showing_ends_at_once_without_a_window)
 {
     const std::string saver = Saver("single.scr", "--set EnabledModes=2");
-    Running first = StartFullScreen(saver);
+    e2e::RunningSaver first = e2e::StartFullScreen(saver);
     REQUIRE(first.Window != nullptr);
     e2e::Process second = e2e::StartSaver(saver, "/s");
     DWORD exitCode = STILL_ACTIVE;
@@ -186,9 +157,9 @@ TEST_CASE(a_second_run_while_one_is_showing_ends_at_once_without_a_window)
     CHECK_EQ(exitCode, 0ul);
     CHECK(e2e::FindTopWindow(second.Id, nullptr, nullptr) == nullptr);
     e2e::EndProcess(&second);
-    CHECK(StillRunning(first));
+    CHECK(e2e::StillRunning(first));
     e2e::PressKey(VK_ESCAPE);
-    CHECK(EndsWithZero(first));
+    CHECK(e2e::EndsWithZero(&first));
 }
 
 namespace {
@@ -209,7 +180,7 @@ SIZE_T CommittedMemory(HANDLE process)
 
 TEST_CASE(hundreds_of_mode_changes_keep_memory_flat_and_the_saver_answering)
 {
-    Running run = StartFullScreen(Saver("changes.scr", "--set EnabledModes=22 --transparent #00FF00"));
+    e2e::RunningSaver run = e2e::StartFullScreen(Saver("changes.scr", "--set EnabledModes=22 --transparent #00FF00"));
     REQUIRE(run.Window != nullptr);
     e2e::PumpMessagesFor(300);
     const SIZE_T before = CommittedMemory(run.Process.Handle);
@@ -225,13 +196,13 @@ TEST_CASE(hundreds_of_mode_changes_keep_memory_flat_and_the_saver_answering)
     CHECK(before > 0);
     CHECK(after < before + 2 * 1024 * 1024);
     e2e::PressKey(VK_SPACE);
-    CHECK(EndsWithZero(run));
+    CHECK(e2e::EndsWithZero(&run));
 }
 
 TEST_CASE(plain_shows_exactly_one_logo_at_a_new_place_each_tick)
 {
-    Running run =
-        StartFullScreen(Saver("plain.scr", "--set EnabledModes=4 --allow-out-of-range --set PlainDelayMs=250"));
+    e2e::RunningSaver run =
+        e2e::StartFullScreen(Saver("plain.scr", "--set EnabledModes=4 --allow-out-of-range --set PlainDelayMs=250"));
     REQUIRE(run.Window != nullptr);
     const RECT screen = e2e::WholeScreen();
     std::vector<POINT> places;
@@ -255,12 +226,12 @@ TEST_CASE(plain_shows_exactly_one_logo_at_a_new_place_each_tick)
     CHECK_EQ(e2e::ScreenPixel(0, 0), RGB(0, 0, 0));
     CHECK_EQ(e2e::ScreenPixel(screen.right - 1, screen.bottom / 2), RGB(0, 0, 0));
     e2e::PressKey(VK_SPACE);
-    CHECK(EndsWithZero(run));
+    CHECK(e2e::EndsWithZero(&run));
 }
 
 TEST_CASE(many_piles_logos_up)
 {
-    Running run = StartFullScreen(Saver("many.scr", "--set EnabledModes=16 --set ManyDelayMs=100"));
+    e2e::RunningSaver run = e2e::StartFullScreen(Saver("many.scr", "--set EnabledModes=16 --set ManyDelayMs=100"));
     REQUIRE(run.Window != nullptr);
     const RECT screen = e2e::WholeScreen();
     int logoPixels = 0;
@@ -273,7 +244,7 @@ TEST_CASE(many_piles_logos_up)
     }
     CHECK(logoPixels >= 10 * LogoWidth * LogoHeight);
     e2e::PressKey(VK_SPACE);
-    CHECK(EndsWithZero(run));
+    CHECK(e2e::EndsWithZero(&run));
 }
 
 TEST_MAIN()
