@@ -46,7 +46,8 @@ void NormaliseSettings(SaverSettings* settings)
     settings->FadeDerived = WrappingMultiplyAdd(1550, -200, settings->FadeSpeed);
     if (settings->BounceGravity != 0)
         settings->BounceGravity = WrappingMultiplyAdd(0, 3, settings->BounceSpeed);
-    if (settings->IgnoreInput >= 7)
+    // A negative value, as a registry editor can store, would ignore keys too.
+    if (settings->IgnoreInput >= 7 || settings->IgnoreInput < 0)
         settings->IgnoreInput = 6;
 }
 

@@ -45,7 +45,8 @@ constexpr int32_t IgnoreMovement = 4;
 void ApplyDefaultSettings(SaverSettings* settings);
 
 // FadeDerived follows FadeSpeed, gravity is stored as three times the speed,
-// and a key press is never ignored together with both kinds of mouse input.
+// and a key press is never ignored together with both kinds of mouse input
+// (values of 7 and above, and negative ones, become 6).
 void NormaliseSettings(SaverSettings* settings);
 
 // One row per field: its name, where it lives, and the range the settings

@@ -32,9 +32,9 @@ TEST_CASE(normalisation_follows_its_three_rules)
         {1, 4, 0, 6, 1350, 0, 6},      // gravity off stays off
         {5, 10, -3, 7, 550, 30, 6},    // every kind ignored: keys are let through
         {0, -5, 1, 8, 1550, -15, 6},
-        {-3, 0, 7, -1, 2150, 0, -1},
+        {-3, 0, 7, -1, 2150, 0, 6},        // a negative value would ignore keys too
         {INT32_MAX, INT32_MAX, 1, INT32_MAX, 1550 + 200, 2147483645, 6},  // wraps, never traps
-        {INT32_MIN, INT32_MIN, 1, INT32_MIN, 1550, INT32_MIN, INT32_MIN},
+        {INT32_MIN, INT32_MIN, 1, INT32_MIN, 1550, INT32_MIN, 6},
     };
     for (const Row& row : rows) {
         TEST_ROW("FadeSpeed " + std::to_string(row.FadeSpeed) + ", BounceSpeed " + std::to_string(row.BounceSpeed));
