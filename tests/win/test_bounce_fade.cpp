@@ -14,6 +14,7 @@
 #include "package/bmp_format.h"
 #include "package/package.h"
 #include "testkit.h"
+#include "win/engine_fixture.h"
 
 int LiveGdiObjects();
 
@@ -82,15 +83,6 @@ void OpenSurface(const std::vector<uint8_t>& logo)
     LogoSurface.DrawTransparent = FALSE;
     LogoSurface.Width = LogoSurface.NaturalWidth;
     LogoSurface.Height = LogoSurface.NaturalHeight;
-}
-
-void CloseSurface()
-{
-    ReleaseLogoSurface();
-    DeleteObject(LogoSurface.BackgroundBrush);
-    DeleteDC(LogoSurface.DisplayDC);
-    LogoSurface = {};
-    FreePackageImage();
 }
 
 // A memory context of the display's format standing in for the window's.

@@ -16,6 +16,7 @@
 #include "package/package.h"
 #include "shell/host.h"
 #include "testkit.h"
+#include "win/engine_fixture.h"
 
 int LiveGdiObjects();
 
@@ -73,15 +74,6 @@ void OpenSurface(int32_t clientWidth, int32_t clientHeight, bool tiled, bool dra
     LogoSurface.DrawTransparent = drawTransparent;
     LogoSurface.Width = tiled ? LogoSurface.ClientWidth : LogoSurface.NaturalWidth;
     LogoSurface.Height = tiled ? LogoSurface.ClientHeight : LogoSurface.NaturalHeight;
-}
-
-void CloseSurface()
-{
-    ReleaseLogoSurface();
-    DeleteObject(LogoSurface.BackgroundBrush);
-    DeleteDC(LogoSurface.DisplayDC);
-    LogoSurface = {};
-    FreePackageImage();
 }
 
 // A memory context of the display's format standing in for the window.
@@ -720,16 +712,8 @@ TEST_CASE(mode_changes_between_drip_and_falling_leave_no_gdi_objects_behind)
     Settings->EnabledModes = ModeDrip | ModeFalling;
     Settings->DripIntervalMs = 10;
     Settings->DripTile = 1;
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = SaverWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "GlimmoraDripFallingTest";
-    RegisterClassA(&windowClass);
-
-    Engine.SettingsPreview = TRUE;
     const int beforeWindow = LiveGdiObjects();
-    HWND window = CreateWindowExA(0, "GlimmoraDripFallingTest", "", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = OpenSaverWindow("GlimmoraDripFallingTest");
     REQUIRE(window != nullptr);
     HGDIOBJ windowPen = GetCurrentObject(Engine.WindowDC, OBJ_PEN);
     MSG message;

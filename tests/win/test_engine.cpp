@@ -12,6 +12,7 @@
 #include "package/package.h"
 #include "shell/host.h"
 #include "testkit.h"
+#include "win/engine_fixture.h"
 
 int LiveGdiObjects();
 
@@ -103,14 +104,6 @@ void OpenSurface(int32_t clientWidth, int32_t clientHeight)
     LogoSurface.ClientHeight = clientHeight;
 }
 
-void CloseSurface()
-{
-    ReleaseLogoSurface();
-    DeleteObject(LogoSurface.BackgroundBrush);
-    DeleteDC(LogoSurface.DisplayDC);
-    LogoSurface = {};
-}
-
 }  // namespace
 
 TEST_CASE(control_panel_preview_scales_the_logo_as_the_preview_is_to_the_desktop)
@@ -180,17 +173,8 @@ TEST_CASE(a_logo_as_wide_as_the_client_area_narrows_it_by_one)
 TEST_CASE(mode_changes_create_no_lasting_gdi_objects_and_keep_memory_flat)
 {
     UsePackage(QuarterLogo(64, 48), static_cast<int32_t>(Green), ModeStatic | ModePlain | ModeMany);
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = SaverWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "GlimmoraEngineTest";
-    RegisterClassA(&windowClass);
-
-    // The settings dialog's kind of saver window uses the package already loaded.
-    Engine.SettingsPreview = TRUE;
     const int beforeWindow = LiveGdiObjects();
-    HWND window = CreateWindowExA(0, "GlimmoraEngineTest", "", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = OpenSaverWindow("GlimmoraEngineTest");
     REQUIRE(window != nullptr);
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
