@@ -46,9 +46,14 @@ inline std::string& CurrentRow()
     return row;
 }
 
+// Labels nest: an inner row is named after the outer one.
 struct RowLabel {
-    explicit RowLabel(const std::string& label) { CurrentRow() = label; }
-    ~RowLabel() { CurrentRow().clear(); }
+    std::string Outer;
+    explicit RowLabel(const std::string& label) : Outer(CurrentRow())
+    {
+        CurrentRow() = Outer.empty() ? label : Outer + " / " + label;
+    }
+    ~RowLabel() { CurrentRow() = Outer; }
 };
 
 inline void Fail(const char* file, int line, const std::string& what)
@@ -146,7 +151,9 @@ inline int RunAll(int argc, char** argv)
     } while (0)
 
 // A context line printed with the failures of a table row.
-#define TEST_ROW(text) testkit::RowLabel row_label_(text)
+#define TEST_ROW_NAME_(line) row_label_##line
+#define TEST_ROW_NAME(line) TEST_ROW_NAME_(line)
+#define TEST_ROW(text) testkit::RowLabel TEST_ROW_NAME(__LINE__)(text)
 
 #define TEST_MAIN()                                                             \
     int main(int argc, char** argv) { return testkit::RunAll(argc, argv); }

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "e2e/driver.h"
 #include "package/bmp_format.h"
 #include "package/saver_trailer.h"
+#include "settings_ui/page_map.h"
 #include "testkit.h"
 
 namespace {
@@ -399,6 +401,83 @@ TEST_CASE(ok_stores_the_normalised_record_and_cancel_stores_nothing)
     NormaliseSettings(&normalised);
     CHECK_EQ(normalised.BounceGravity, 12);
     ExpectRecord(stored, normalised);
+}
+
+// Values that no control can show, as a registry editor may leave them: every
+// field but the three that decide which pages show holds the same number. The
+// sheet opens over them, each trackbar and the logo count show the nearest end
+// of their range and OK stores it. The minutes box shows and keeps the number
+// as typed, and a direction that no item has keeps the stored one.
+TEST_CASE(the_sheet_opens_over_values_beyond_every_range_and_ok_stores_range_ends)
+{
+    const Saver saver = MakeSettingsSaver("beyond.scr");
+    SheetPage pages[MaximumSheetPages];
+    const int pageCount = BuildSheetPages(0, pages);
+    for (const int32_t value : {INT32_MIN, -5, 0, 100000, INT32_MAX}) {
+        TEST_ROW("every field " + std::to_string(value));
+        SaverSettings written;
+        for (const SettingsField& field : SettingsFields)
+            WriteSettingsField(&written, field, value);
+        written.SettingsDialogEnabled = 1;
+        written.HiddenPages = 0;
+        written.IgnoreInput = 0;
+        StoreRecord(saver, written);
+
+        Sheet sheet = OpenSheet(saver);
+        REQUIRE(sheet.Window != nullptr);
+        SaverSettings expected = written;
+        for (int index = 0; index < pageCount; ++index) {
+            HWND page = ShowPage(sheet, index);
+            REQUIRE(page != nullptr);
+            for (int i = 0; i < PageBindingCount; ++i) {
+                const ControlBinding& row = PageBindings[i];
+                if (!BindingServesPage(row, pages[index].Kind))
+                    continue;
+                TEST_ROW(std::string(pages[index].Title) + " control " + std::to_string(row.ControlId));
+                const int32_t stored = ReadBoundField(written, row);
+                switch (row.Role) {
+                case Binding::Slider: {
+                    // The values at the two ends of the trackbar; Drip's run backwards.
+                    const int32_t first = row.Origin + row.Step * row.Minimum;
+                    const int32_t last = row.Origin + row.Step * row.Maximum;
+                    const int32_t nearest = stored < std::min(first, last) ? std::min(first, last)
+                                                                           : std::max(first, last);
+                    CHECK_EQ(SendDlgItemMessageA(page, row.ControlId, TBM_GETPOS, 0, 0),
+                             static_cast<LRESULT>((nearest - row.Origin) / row.Step));
+                    WriteBoundField(&expected, row, nearest);
+                    break;
+                }
+                case Binding::ArrowCount: {
+                    const int32_t end = stored < row.Minimum ? row.Minimum : row.Maximum;
+                    CHECK_EQ(static_cast<int32_t>(LOWORD(SendDlgItemMessageA(page, row.ControlId, UDM_GETPOS, 0, 0))),
+                             end);
+                    WriteBoundField(&expected, row, end);
+                    break;
+                }
+                case Binding::NumberText:
+                    CHECK_EQ(e2e::WindowText(GetDlgItem(page, row.ControlId)),
+                             std::to_string(static_cast<uint32_t>(stored)));
+                    break;
+                case Binding::DirectionList:
+                    CHECK_EQ(SendDlgItemMessageA(page, row.ControlId, CB_GETCURSEL, 0, 0), CB_ERR);
+                    break;
+                default:
+                    break;
+                }
+            }
+        }
+        CHECK(Close(sheet, IDOK));
+
+        SaverSettings stored;
+        REQUIRE(StoredRecord(saver, &stored));
+        // The boxes store 1 or 0 for a nonzero or zero field.
+        const bool on = value != 0;
+        expected.ChangeModeEnabled = expected.BounceGravity = expected.FadeRandomPositions = expected.DripTile =
+            expected.FallingFadeInDistance = on;
+        expected.BounceWrapSides = 1;  // its box is checked only while the field is 0
+        NormaliseSettings(&expected);
+        ExpectRecord(stored, expected);
+    }
 }
 
 TEST_CASE(moved_bounce_speed_is_stored_with_gravity_three_times_it)
