@@ -4,16 +4,11 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
 #include "engine/falling_depth.h"
-#include "engine/logo_surface.h"
-#include "package/bmp_format.h"
-#include "package/package.h"
 #include "shell/host.h"
 #include "testkit.h"
 #include "win/engine_fixture.h"
@@ -22,129 +17,14 @@ int LiveGdiObjects();
 
 namespace {
 
-constexpr COLORREF Red = RGB(255, 0, 0), Green = RGB(0, 255, 0), Blue = RGB(0, 0, 255), Yellow = RGB(255, 255, 0);
 constexpr COLORREF Magenta = RGB(255, 0, 255);
-constexpr COLORREF Background = RGB(0x20, 0x30, 0x40);
 
 using Painter = std::function<COLORREF(int32_t x, int32_t y)>;
-
-std::vector<uint8_t> Logo(int32_t width, int32_t height, const Painter& paint)
-{
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x) {
-            const COLORREF colour = paint(x, y);
-            pixels[y * width + x] = GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
-        }
-    return EncodeBmp24(width, height, pixels.data());
-}
 
 // Every pixel its own colour, so a pixel found anywhere tells where it came from.
 COLORREF UniquePixel(int32_t x, int32_t y)
 {
     return RGB(10 + x * 5, 10 + y * 7, 200);
-}
-
-COLORREF QuarterPixel(int32_t x, int32_t y, int32_t width, int32_t height)
-{
-    return y < height / 2 ? (x < width / 2 ? Red : Green) : (x < width / 2 ? Blue : Yellow);
-}
-
-void UsePackage(const std::vector<uint8_t>& logo, int32_t transparent)
-{
-    FreePackageImage();
-    ResetSettings();
-    PackageImage = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED, logo.size()));
-    std::memcpy(PackageImage, logo.data(), logo.size());
-    PackageTrailer.ImageSize = static_cast<int32_t>(logo.size());
-    PackageTrailer.BackgroundColor = Background;
-    PackageTrailer.TransparentColor = transparent;
-}
-
-// The surface as the driver leaves it for a mode, without a window: the
-// logo loaded for a client area of this size and the draw rectangle set.
-void OpenSurface(int32_t clientWidth, int32_t clientHeight, bool tiled, bool drawTransparent)
-{
-    LogoSurface.DisplayDC = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    LogoSurface.BackgroundBrush = CreateSolidBrush(Background);
-    LogoSurface.ClientWidth = clientWidth;
-    LogoSurface.ClientHeight = clientHeight;
-    LoadLogoSurface();
-    LogoSurface.Tiled = tiled;
-    LogoSurface.DrawTransparent = drawTransparent;
-    LogoSurface.Width = tiled ? LogoSurface.ClientWidth : LogoSurface.NaturalWidth;
-    LogoSurface.Height = tiled ? LogoSurface.ClientHeight : LogoSurface.NaturalHeight;
-}
-
-// A memory context of the display's format standing in for the window.
-struct Canvas {
-    HDC Context;
-    HBITMAP Bitmap;
-    HGDIOBJ Previous;
-    int32_t Width;
-    int32_t Height;
-};
-
-Canvas MakeCanvas(int32_t width, int32_t height)
-{
-    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    Canvas canvas = {CreateCompatibleDC(display), CreateCompatibleBitmap(display, width, height), nullptr, width,
-                     height};
-    DeleteDC(display);
-    canvas.Previous = SelectObject(canvas.Context, canvas.Bitmap);
-    HBRUSH background = CreateSolidBrush(Background);
-    RECT all = {0, 0, width, height};
-    FillRect(canvas.Context, &all, background);
-    DeleteObject(background);
-    return canvas;
-}
-
-void FreeCanvas(Canvas& canvas)
-{
-    SelectObject(canvas.Context, canvas.Previous);
-    DeleteDC(canvas.Context);
-    DeleteObject(canvas.Bitmap);
-}
-
-// The canvas's pixels, rows top-down, as COLORREF.
-std::vector<COLORREF> Pixels(const Canvas& canvas)
-{
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = canvas.Width;
-    format.bmiHeader.biHeight = -canvas.Height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    std::vector<uint32_t> raw(static_cast<size_t>(canvas.Width) * canvas.Height);
-    SelectObject(canvas.Context, canvas.Previous);
-    GetDIBits(canvas.Context, canvas.Bitmap, 0, canvas.Height, raw.data(), &format, DIB_RGB_COLORS);
-    SelectObject(canvas.Context, canvas.Bitmap);
-    std::vector<COLORREF> pixels(raw.size());
-    for (size_t i = 0; i < raw.size(); ++i)
-        pixels[i] = RGB(raw[i] >> 16 & 0xFF, raw[i] >> 8 & 0xFF, raw[i] & 0xFF);
-    return pixels;
-}
-
-struct Picture {
-    std::vector<COLORREF> Pixels;
-    int32_t Width;
-    int32_t Height;
-    COLORREF At(int32_t x, int32_t y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
-};
-
-Picture Snapshot(const Canvas& canvas)
-{
-    return {Pixels(canvas), canvas.Width, canvas.Height};
-}
-
-int CountDifferences(const Picture& picture, const Painter& expected)
-{
-    int wrong = 0;
-    for (int32_t y = 0; y < picture.Height; ++y)
-        for (int32_t x = 0; x < picture.Width; ++x)
-            wrong += picture.At(x, y) != expected(x, y);
-    return wrong;
 }
 
 void Tick(HDC dc, int times, int32_t (*handler)(HDC, int32_t))
@@ -179,8 +59,8 @@ TEST_CASE(drip_draws_the_logo_centred_first_and_then_slides_its_columns_down)
 {
     constexpr int32_t Width = 40, Height = 30, ClientWidth = 200, ClientHeight = 400;
     constexpr int32_t Left = (ClientWidth - Width) / 2, Top = (ClientHeight - Height) / 2;
-    UsePackage(Logo(Width, Height, UniquePixel), -1);
-    OpenSurface(ClientWidth, ClientHeight, false, false);
+    UsePackage(PaintedLogo(Width, Height, UniquePixel), -1);
+    OpenLoadedSurface(ClientWidth, ClientHeight, false, false);
     Canvas canvas = MakeCanvas(ClientWidth, ClientHeight);
     const auto logoAt = [&](int32_t x, int32_t y) {
         const bool inside = x >= Left && x < Left + Width && y >= Top && y < Top + Height;
@@ -223,8 +103,8 @@ TEST_CASE(drip_after_a_repaint_shows_the_logo_whole_and_keeps_the_rows_above_eac
 {
     constexpr int32_t Width = 40, Height = 30, ClientWidth = 100, ClientHeight = 300;
     constexpr int32_t Left = (ClientWidth - Width) / 2, Top = (ClientHeight - Height) / 2;
-    UsePackage(Logo(Width, Height, UniquePixel), -1);
-    OpenSurface(ClientWidth, ClientHeight, false, false);
+    UsePackage(PaintedLogo(Width, Height, UniquePixel), -1);
+    OpenLoadedSurface(ClientWidth, ClientHeight, false, false);
     Canvas canvas = MakeCanvas(ClientWidth, ClientHeight);
     const auto logoAt = [&](int32_t x, int32_t y) {
         const bool inside = x >= Left && x < Left + Width && y >= Top && y < Top + Height;
@@ -275,8 +155,8 @@ TEST_CASE(drip_after_a_repaint_shows_the_logo_whole_and_keeps_the_rows_above_eac
 TEST_CASE(tiled_drip_slides_columns_across_the_whole_window)
 {
     constexpr int32_t Width = 30, Height = 20, ClientWidth = 100, ClientHeight = 60;
-    UsePackage(Logo(Width, Height, [](int32_t x, int32_t y) { return UniquePixel(x, y); }), -1);
-    OpenSurface(ClientWidth, ClientHeight, true, false);
+    UsePackage(PaintedLogo(Width, Height, UniquePixel), -1);
+    OpenLoadedSurface(ClientWidth, ClientHeight, true, false);
     CHECK_EQ(LogoSurface.Width, ClientWidth);
     Canvas canvas = MakeCanvas(ClientWidth, ClientHeight);
     const auto tileAt = [&](int32_t x, int32_t y) { return UniquePixel(x % Width, y % Height); };
@@ -307,8 +187,8 @@ TEST_CASE(tiled_drip_slides_columns_across_the_whole_window)
 
 TEST_CASE(drip_gives_the_window_its_pen_back_and_deletes_its_own)
 {
-    UsePackage(Logo(16, 12, UniquePixel), -1);
-    OpenSurface(64, 64, false, false);
+    UsePackage(PaintedLogo(16, 12, UniquePixel), -1);
+    OpenLoadedSurface(64, 64, false, false);
     Canvas canvas = MakeCanvas(64, 64);
     HPEN windowPen = CreatePen(PS_SOLID, 1, Red);  // not counted: this file is not the runtime
     SelectObject(canvas.Context, windowPen);
@@ -351,8 +231,8 @@ TEST_CASE(drip_gives_the_window_its_pen_back_and_deletes_its_own)
 
 TEST_CASE(drip_without_columns_draws_nothing_and_stops_cleanly)
 {
-    UsePackage(Logo(16, 12, UniquePixel), -1);
-    OpenSurface(64, 48, false, false);
+    UsePackage(PaintedLogo(16, 12, UniquePixel), -1);
+    OpenLoadedSurface(64, 48, false, false);
     LogoSurface.Width = 0;
     Canvas canvas = MakeCanvas(64, 48);
     const int baseline = LiveGdiObjects();
@@ -368,9 +248,9 @@ TEST_CASE(drip_without_columns_draws_nothing_and_stops_cleanly)
 TEST_CASE(drip_in_the_control_panel_stretches_the_logo_as_loaded_and_drips_the_scaled_rectangle)
 {
     constexpr int32_t Width = 64, Height = 48, ClientWidth = 152, ClientHeight = 112;
-    UsePackage(Logo(Width, Height, [](int32_t x, int32_t y) { return QuarterPixel(x, y, Width, Height); }), -1);
+    UsePackage(QuarterLogo(Width, Height), -1);
     ControlPanelPreview = TRUE;
-    OpenSurface(ClientWidth, ClientHeight, false, false);
+    OpenLoadedSurface(ClientWidth, ClientHeight, false, false);
     const int32_t scaledWidth = LogoSurface.Width;
     REQUIRE(scaledWidth > 0 && scaledWidth < ClientWidth / 2);
     Canvas canvas = MakeCanvas(ClientWidth, ClientHeight);
@@ -483,8 +363,8 @@ TEST_CASE(falling_releases_at_stop_everything_it_made_at_start_and_for_each_copy
     };
     for (const Row& row : rows) {
         TEST_ROW(row.Name);
-        UsePackage(Logo(60, 40, [](int32_t x, int32_t y) { return QuarterPixel(x, y, 60, 40); }), row.Transparent);
-        OpenSurface(160, 120, false, row.Transparent >= 0);
+        UsePackage(QuarterLogo(60, 40), row.Transparent);
+        OpenLoadedSurface(160, 120, false, row.Transparent >= 0);
         // Fast enough that copies leave and are replaced during the run.
         UseFallingSettings({row.Count, 300, 15, row.SizeByDepth != 0, true});
         Canvas canvas = MakeCanvas(160, 120);
@@ -522,8 +402,8 @@ TEST_CASE(falling_releases_at_stop_everything_it_made_at_start_and_for_each_copy
 TEST_CASE(a_falling_copy_is_the_logo_exactly_and_moves_down_by_whole_pixels)
 {
     constexpr int32_t Width = 40, Height = 30, ClientWidth = 160, ClientHeight = 200;
-    UsePackage(Logo(Width, Height, UniquePixel), -1);
-    OpenSurface(ClientWidth, ClientHeight, false, false);
+    UsePackage(PaintedLogo(Width, Height, UniquePixel), -1);
+    OpenLoadedSurface(ClientWidth, ClientHeight, false, false);
     UseFallingSettings({1, 10, FallDown, false, false});
     Canvas canvas = MakeCanvas(ClientWidth, ClientHeight);
 
@@ -574,8 +454,8 @@ TEST_CASE(falling_copies_shrink_and_darken_by_depth)
     };
     for (const Row& row : rows) {
         TEST_ROW(row.Name);
-        UsePackage(Logo(300, 200, [](int32_t, int32_t) { return RGB(255, 100, 0); }), -1);
-        OpenSurface(ClientWidth, ClientHeight, false, false);
+        UsePackage(PaintedLogo(300, 200, [](int32_t, int32_t) { return RGB(255, 100, 0); }), -1);
+        OpenLoadedSurface(ClientWidth, ClientHeight, false, false);
         UseFallingSettings({1, 0, FallDown, row.SizeByDepth, true});
         Canvas canvas = MakeCanvas(ClientWidth, ClientHeight);
         const unsigned seed = SeedFor(row.DepthRemainder, row.CopyWidth, row.CopyHeight, ClientWidth, ClientHeight);
@@ -612,8 +492,8 @@ TEST_CASE(falling_transparent_copies_show_the_background_for_the_transparent_col
     };
     for (const Row& row : rows) {
         TEST_ROW(row.Name);
-        UsePackage(Logo(Width, Height, logo), static_cast<int32_t>(row.Transparent));
-        OpenSurface(ClientWidth, ClientHeight, false, true);
+        UsePackage(PaintedLogo(Width, Height, logo), static_cast<int32_t>(row.Transparent));
+        OpenLoadedSurface(ClientWidth, ClientHeight, false, true);
         UseFallingSettings({2, 0, FallDown, false, false});
         Canvas canvas = MakeCanvas(ClientWidth, ClientHeight);
 
@@ -677,9 +557,9 @@ TEST_CASE(a_darkened_transparent_copy_keeps_the_exact_background_around_the_logo
     };
     for (const Row& row : rows) {
         TEST_ROW(row.Name);
-        UsePackage(Logo(Width, Height, [](int32_t x, int32_t) { return x < Width / 2 ? Magenta : RGB(200, 200, 200); }),
-                   static_cast<int32_t>(Magenta));
-        OpenSurface(ClientWidth, ClientHeight, false, true);
+        const auto halves = [](int32_t x, int32_t) { return x < Width / 2 ? Magenta : RGB(200, 200, 200); };
+        UsePackage(PaintedLogo(Width, Height, halves), static_cast<int32_t>(Magenta));
+        OpenLoadedSurface(ClientWidth, ClientHeight, false, true);
         UseFallingSettings({1, 0, FallDown, row.SizeByDepth, true});
         Canvas canvas = MakeCanvas(ClientWidth, ClientHeight);
         const unsigned seed = SeedFor(row.DepthRemainder, Width, Height, ClientWidth, ClientHeight);
@@ -707,7 +587,7 @@ TEST_CASE(a_darkened_transparent_copy_keeps_the_exact_background_around_the_logo
 
 TEST_CASE(mode_changes_between_drip_and_falling_leave_no_gdi_objects_behind)
 {
-    UsePackage(Logo(64, 48, [](int32_t x, int32_t y) { return QuarterPixel(x, y, 64, 48); }),
+    UsePackage(QuarterLogo(64, 48),
                static_cast<int32_t>(Green));
     Settings->EnabledModes = ModeDrip | ModeFalling;
     Settings->DripIntervalMs = 10;

@@ -3,13 +3,8 @@
 // object is counted while its mode changes hundreds of times.
 #include <windows.h>
 
-#include <cstring>
 #include <vector>
 
-#include "engine/engine.h"
-#include "engine/logo_surface.h"
-#include "package/bmp_format.h"
-#include "package/package.h"
 #include "shell/host.h"
 #include "testkit.h"
 #include "win/engine_fixture.h"
@@ -17,57 +12,6 @@
 int LiveGdiObjects();
 
 namespace {
-
-constexpr COLORREF Red = RGB(255, 0, 0), Green = RGB(0, 255, 0), Blue = RGB(0, 0, 255), Yellow = RGB(255, 255, 0);
-constexpr COLORREF Background = RGB(0x20, 0x30, 0x40);
-
-// Quarters red, green / blue, yellow; colours as 0x00RRGGBB for the encoder.
-std::vector<uint8_t> QuarterLogo(int32_t width, int32_t height)
-{
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x)
-            pixels[y * width + x] = y < height / 2 ? (x < width / 2 ? 0xFF0000 : 0x00FF00)
-                                                   : (x < width / 2 ? 0x0000FF : 0xFFFF00);
-    return EncodeBmp24(width, height, pixels.data());
-}
-
-void UsePackage(const std::vector<uint8_t>& logo, int32_t transparent, int32_t enabledModes)
-{
-    FreePackageImage();
-    ResetSettings();
-    PackageImage = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED, logo.size()));
-    std::memcpy(PackageImage, logo.data(), logo.size());
-    PackageTrailer.ImageSize = static_cast<int32_t>(logo.size());
-    PackageTrailer.BackgroundColor = Background;
-    PackageTrailer.TransparentColor = transparent;
-    Settings->EnabledModes = enabledModes;
-}
-
-// A memory context of the display's format, filled with the background.
-struct Canvas {
-    HDC Context;
-    HBITMAP Bitmap;
-    HGDIOBJ Previous;
-};
-
-Canvas MakeCanvas(int width, int height)
-{
-    Canvas canvas;
-    canvas.Context = CreateCompatibleDC(LogoSurface.DisplayDC);
-    canvas.Bitmap = CreateCompatibleBitmap(LogoSurface.DisplayDC, width, height);
-    canvas.Previous = SelectObject(canvas.Context, canvas.Bitmap);
-    RECT all = {0, 0, width, height};
-    FillRect(canvas.Context, &all, LogoSurface.BackgroundBrush);
-    return canvas;
-}
-
-void FreeCanvas(Canvas& canvas)
-{
-    SelectObject(canvas.Context, canvas.Previous);
-    DeleteDC(canvas.Context);
-    DeleteObject(canvas.Bitmap);
-}
 
 RECT Extent(HDC dc, int width, int height)
 {
@@ -96,19 +40,12 @@ SIZE_T CommittedMemory()
     return committed;
 }
 
-void OpenSurface(int32_t clientWidth, int32_t clientHeight)
-{
-    LogoSurface.DisplayDC = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    LogoSurface.BackgroundBrush = CreateSolidBrush(Background);
-    LogoSurface.ClientWidth = clientWidth;
-    LogoSurface.ClientHeight = clientHeight;
-}
-
 }  // namespace
 
 TEST_CASE(control_panel_preview_scales_the_logo_as_the_preview_is_to_the_desktop)
 {
-    UsePackage(QuarterLogo(64, 48), -1, ModeStatic);
+    UsePackage(QuarterLogo(64, 48), -1);
+    Settings->EnabledModes = ModeStatic;
     OpenSurface(152, 112);
     ControlPanelPreview = TRUE;
     LoadLogoSurface();
@@ -139,7 +76,8 @@ TEST_CASE(control_panel_preview_scales_the_logo_as_the_preview_is_to_the_desktop
 
 TEST_CASE(tiling_fills_the_client_area_column_by_column)
 {
-    UsePackage(QuarterLogo(30, 20), -1, ModeDrip);
+    UsePackage(QuarterLogo(30, 20), -1);
+    Settings->EnabledModes = ModeDrip;
     OpenSurface(100, 50);
     LoadLogoSurface();
     LogoSurface.Tiled = TRUE;
@@ -162,7 +100,8 @@ TEST_CASE(tiling_fills_the_client_area_column_by_column)
 
 TEST_CASE(a_logo_as_wide_as_the_client_area_narrows_it_by_one)
 {
-    UsePackage(QuarterLogo(100, 40), -1, ModeStatic);
+    UsePackage(QuarterLogo(100, 40), -1);
+    Settings->EnabledModes = ModeStatic;
     OpenSurface(100, 41);
     LoadLogoSurface();
     CHECK_EQ(LogoSurface.ClientWidth, 99);
@@ -172,7 +111,8 @@ TEST_CASE(a_logo_as_wide_as_the_client_area_narrows_it_by_one)
 
 TEST_CASE(mode_changes_create_no_lasting_gdi_objects_and_keep_memory_flat)
 {
-    UsePackage(QuarterLogo(64, 48), static_cast<int32_t>(Green), ModeStatic | ModePlain | ModeMany);
+    UsePackage(QuarterLogo(64, 48), static_cast<int32_t>(Green));
+    Settings->EnabledModes = ModeStatic | ModePlain | ModeMany;
     const int beforeWindow = LiveGdiObjects();
     HWND window = OpenSaverWindow("GlimmoraEngineTest");
     REQUIRE(window != nullptr);
