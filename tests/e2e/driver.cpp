@@ -229,6 +229,17 @@ DWORD RunSaver(const std::string& saverPath, const std::string& arguments)
     return exitCode;
 }
 
+SIZE_T CommittedMemory(HANDLE process)
+{
+    SIZE_T committed = 0;
+    MEMORY_BASIC_INFORMATION region;
+    for (const char* address = nullptr; VirtualQueryEx(process, address, &region, sizeof region) == sizeof region;
+         address = static_cast<const char*>(region.BaseAddress) + region.RegionSize)
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+            committed += region.RegionSize;
+    return committed;
+}
+
 RunningSaver StartFullScreen(const std::string& saverPath)
 {
     MoveMouseTo(500, 400);

@@ -68,6 +68,10 @@ bool EndsWithZero(RunningSaver* run);
 // Still running after a while in which a wrong close would long have happened.
 bool StillRunning(const RunningSaver& run);
 
+// Private memory committed to a process, counted region by region: Wine
+// leaves the process memory counters at zero.
+SIZE_T CommittedMemory(HANDLE process);
+
 // --- Windows ---------------------------------------------------------------
 
 // A top-level window of the process (0 for any) with that class and title

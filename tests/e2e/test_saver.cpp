@@ -162,35 +162,19 @@ TEST_CASE(a_second_run_while_one_is_showing_ends_at_once_without_a_window)
     CHECK(e2e::EndsWithZero(&first));
 }
 
-namespace {
-
-// Private memory committed to another process, counted region by region.
-SIZE_T CommittedMemory(HANDLE process)
-{
-    SIZE_T committed = 0;
-    MEMORY_BASIC_INFORMATION region;
-    for (const char* address = nullptr; VirtualQueryEx(process, address, &region, sizeof region) == sizeof region;
-         address = static_cast<const char*>(region.BaseAddress) + region.RegionSize)
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
-            committed += region.RegionSize;
-    return committed;
-}
-
-}  // namespace
-
 TEST_CASE(hundreds_of_mode_changes_keep_memory_flat_and_the_saver_answering)
 {
     e2e::RunningSaver run = e2e::StartFullScreen(Saver("changes.scr", "--set EnabledModes=22 --transparent #00FF00"));
     REQUIRE(run.Window != nullptr);
     e2e::PumpMessagesFor(300);
-    const SIZE_T before = CommittedMemory(run.Process.Handle);
+    const SIZE_T before = e2e::CommittedMemory(run.Process.Handle);
     for (int change = 0; change < 300; ++change) {
         PostMessageA(run.Window, WM_TIMER, 7, 0);
         // Waits until the saver has dealt with everything posted so far.
         DWORD_PTR answer;
         CHECK(SendMessageTimeoutA(run.Window, WM_NULL, 0, 0, SMTO_NORMAL, e2e::Patience, &answer) != 0);
     }
-    const SIZE_T after = CommittedMemory(run.Process.Handle);
+    const SIZE_T after = e2e::CommittedMemory(run.Process.Handle);
     std::printf("    saver's committed memory: %zu KiB before, %zu KiB after 300 mode changes\n", before / 1024,
                 after / 1024);
     CHECK(before > 0);

@@ -8,11 +8,33 @@ constexpr int Capacity = 4096;
 HANDLE Live[Capacity];
 int LiveCount;
 
+#ifdef GLIMMORA_PUBLISH_GDI_COUNT
+// The soak build shows its count to the program that watches it, in a
+// shared page named after the process.
+void Publish()
+{
+    static volatile LONG* shared;
+    if (!shared) {
+        char name[64];
+        wsprintfA(name, "Local\\GlimmoraLiveGdiObjects.%lu", GetCurrentProcessId());
+        HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), name);
+        if (mapping)
+            shared = static_cast<volatile LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
+        if (!shared)
+            return;
+    }
+    *shared = LiveCount;
+}
+#else
+void Publish() {}
+#endif
+
 template <typename Handle>
 Handle Note(Handle handle)
 {
     if (handle && LiveCount < Capacity)
         Live[LiveCount++] = handle;
+    Publish();
     return handle;
 }
 
@@ -21,8 +43,9 @@ void Forget(HANDLE handle)
     for (int i = 0; i < LiveCount; ++i)
         if (Live[i] == handle) {
             Live[i] = Live[--LiveCount];
-            return;
+            break;
         }
+    Publish();
 }
 
 }  // namespace

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs the real saver full screen under Wine for ten minutes (or the given
+# number of seconds) with a mode change forced every second, and prints its
+# GDI objects, committed memory and handles as the run goes. Not part of the
+# test command: it takes as long as it says.
+#   scripts/soak.sh          ten minutes
+#   scripts/soak.sh 120      two
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-600}
+scripts/bootstrap.sh
+scripts/build.sh native win64
+cmake --build --preset win64 --target saver_soak >/dev/null
+prefix=$PWD/build/win64/wineprefix
+scripts/wine-prefix.sh "$prefix"
+source scripts/xvfb.sh
+cleanup() { WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; glimmora_stop_xvfb; }
+trap cleanup EXIT
+export WINEPREFIX=$prefix WINEDEBUG=-all
+wineserver -p
+build/win64/wine-run build/win64/saver_soak.exe "$seconds"
