@@ -7,8 +7,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
