@@ -1,8 +1,10 @@
-// Any file as a saver: the trailer is judged, and a logo said to be sound
-// is read to its last byte, as the runtime's decoder would.
+// Any file as a saver: the trailer is judged, a logo said to be sound is
+// read to its last byte, as the runtime's decoder would, and the package's
+// settings are normalised, as the runtime does before it uses them.
 #include <cstring>
 
 #include "package/bmp_format.h"
+#include "package/saver_settings.h"
 #include "package/saver_trailer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -21,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         sum = sum + image[i];
     BmpInfo info;
     CheckBmp(image, imageSize, &info);
+    NormaliseSettings(&trailer.Settings);
     char key[160];
     FormatSettingsKey(trailer, key, sizeof key);
     return 0;
