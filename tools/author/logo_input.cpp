@@ -13,7 +13,9 @@ uint32_t BigEndian32(const uint8_t* p)
     return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 | p[3];
 }
 
-uint32_t Crc32(const uint8_t* bytes, size_t size)
+}  // namespace
+
+uint32_t PngChunkCrc(const uint8_t* bytes, size_t size)
 {
     static uint32_t table[256];
     if (table[1] == 0)
@@ -28,6 +30,8 @@ uint32_t Crc32(const uint8_t* bytes, size_t size)
         crc = table[(crc ^ bytes[i]) & 0xFF] ^ (crc >> 8);
     return crc ^ 0xFFFFFFFFu;
 }
+
+namespace {
 
 uint32_t RgbOf(uint32_t colorref)
 {
@@ -62,7 +66,7 @@ std::string PngStructureProblem(const uint8_t* bytes, size_t size)
         const std::string type(reinterpret_cast<const char*>(bytes + at + 4), 4);
         if (length > 0x7FFFFFFFu || size - at - 12 < length)
             return "the file ends inside its " + type + " chunk";
-        if (Crc32(bytes + at + 4, length + 4) != BigEndian32(bytes + at + 8 + length))
+        if (PngChunkCrc(bytes + at + 4, length + 4) != BigEndian32(bytes + at + 8 + length))
             return "its " + type + " chunk (chunk " + std::to_string(index) + ") fails its CRC check";
         if (index == 1) {
             if (type != "IHDR" || length != 13)

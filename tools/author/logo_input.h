@@ -14,6 +14,9 @@ enum class LogoFormat { Unknown, Bmp, Png };
 // By the file's first bytes, whatever its name says.
 LogoFormat DetectLogoFormat(const std::vector<uint8_t>& bytes);
 
+// The CRC-32 that guards each PNG chunk (of its type and data).
+uint32_t PngChunkCrc(const uint8_t* bytes, size_t size);
+
 // The checks that the decoder leaves out: every chunk inside the file with a
 // matching CRC, IHDR first, IEND present, a size a BMP can take. Empty when sound.
 std::string PngStructureProblem(const uint8_t* bytes, size_t size);
