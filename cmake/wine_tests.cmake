@@ -31,24 +31,20 @@ target_link_libraries(glimmora_gdi_counter PUBLIC gdi32 user32 PRIVATE glimmora_
 add_library(glimmora_runtime_counted STATIC ${GLIMMORA_RUNTIME_SOURCES})
 target_compile_options(glimmora_runtime_counted PRIVATE -include ${CMAKE_SOURCE_DIR}/tests/win/gdi_counting.h)
 target_link_libraries(glimmora_runtime_counted PUBLIC glimmora_core ${GLIMMORA_WIN_LIBS} PRIVATE glimmora_warnings)
-add_executable(wine_engine tests/win/test_engine.cpp)
-target_include_directories(wine_engine PRIVATE tests)
-target_link_libraries(wine_engine PRIVATE glimmora_runtime_counted glimmora_gdi_counter glimmora_warnings)
-target_link_options(wine_engine PRIVATE ${GLIMMORA_TEST_LINK})
-add_test(NAME wine_engine COMMAND wine_engine)
-set_tests_properties(wine_engine PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
-add_executable(wine_drip_falling tests/win/test_drip_falling.cpp)
-target_include_directories(wine_drip_falling PRIVATE tests)
-target_link_libraries(wine_drip_falling PRIVATE glimmora_runtime_counted glimmora_gdi_counter glimmora_warnings)
-target_link_options(wine_drip_falling PRIVATE ${GLIMMORA_TEST_LINK})
-add_test(NAME wine_drip_falling COMMAND wine_drip_falling)
-set_tests_properties(wine_drip_falling PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
-add_executable(wine_bounce_fade tests/win/test_bounce_fade.cpp)
-target_include_directories(wine_bounce_fade PRIVATE tests)
-target_link_libraries(wine_bounce_fade PRIVATE glimmora_runtime_counted glimmora_gdi_counter glimmora_warnings)
-target_link_options(wine_bounce_fade PRIVATE ${GLIMMORA_TEST_LINK})
-add_test(NAME wine_bounce_fade COMMAND wine_bounce_fade)
-set_tests_properties(wine_bounce_fade PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
+
+# A Wine test of the counted runtime.
+function(glimmora_counted_test name)
+  add_executable(${name} ${ARGN})
+  target_include_directories(${name} PRIVATE tests ${CMAKE_BINARY_DIR}/generated)
+  target_link_libraries(${name} PRIVATE glimmora_runtime_counted glimmora_gdi_counter glimmora_warnings)
+  target_link_options(${name} PRIVATE ${GLIMMORA_TEST_LINK})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
+endfunction()
+
+glimmora_counted_test(wine_engine tests/win/test_engine.cpp)
+glimmora_counted_test(wine_drip_falling tests/win/test_drip_falling.cpp)
+glimmora_counted_test(wine_bounce_fade tests/win/test_bounce_fade.cpp)
 
 # The end-to-end driver: starts savers, finds their windows, reads the screen,
 # sends input, edits the registry.
@@ -139,12 +135,7 @@ target_link_libraries(settings_url_handler PRIVATE advapi32 glimmora_warnings)
 target_link_options(settings_url_handler PRIVATE ${GLIMMORA_TEST_LINK})
 
 # The page tests create the runtime's own dialog templates, so they carry its resources.
-add_executable(wine_settings_pages tests/win/test_settings_pages.cpp src/resources/glimmora.rc)
-target_include_directories(wine_settings_pages PRIVATE tests ${CMAKE_BINARY_DIR}/generated)
-target_link_libraries(wine_settings_pages PRIVATE glimmora_runtime_counted glimmora_gdi_counter glimmora_warnings)
-target_link_options(wine_settings_pages PRIVATE ${GLIMMORA_TEST_LINK})
-add_test(NAME wine_settings_pages COMMAND wine_settings_pages)
-set_tests_properties(wine_settings_pages PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
+glimmora_counted_test(wine_settings_pages tests/win/test_settings_pages.cpp src/resources/glimmora.rc)
 
 glimmora_wine_test(wine_settings_help tests/win/test_settings_help.cpp)
 target_compile_definitions(wine_settings_help PRIVATE GLIMMORA_HELP_TEST_CONTROL="$<TARGET_FILE:help_test_control>")
