@@ -151,6 +151,34 @@ TEST_CASE(a_png_must_be_whole_before_it_is_decoded)
     CHECK(problem.find("does not decode") != std::string::npos);
 }
 
+TEST_CASE(empty_image_chunks_add_nothing_to_the_picture)
+{
+    std::vector<samples::Rgba> pixels;
+    for (uint8_t i = 0; i < 6; ++i)
+        pixels.push_back({i, static_cast<uint8_t>(2 * i), 200, static_cast<uint8_t>(40 * i)});
+    const Bytes sound = samples::EncodePng(3, 2, pixels);
+    Bytes emptyChunk;
+    samples::AppendChunk(emptyChunk, "IDAT", {});
+    // An empty IDAT first (the decoder once copied it to a null pointer), and
+    // one after the real data.
+    const size_t idat = 8 + 25, iend = sound.size() - 12;
+    Bytes padded(sound.begin(), sound.begin() + idat);
+    padded.insert(padded.end(), emptyChunk.begin(), emptyChunk.end());
+    padded.insert(padded.end(), sound.begin() + idat, sound.begin() + iend);
+    padded.insert(padded.end(), emptyChunk.begin(), emptyChunk.end());
+    padded.insert(padded.end(), sound.begin() + iend, sound.end());
+
+    CHECK_EQ(PngStructureProblem(padded.data(), padded.size()), "");
+    RgbaPicture expected, picture;
+    std::string problem;
+    REQUIRE(DecodePng(sound.data(), sound.size(), &expected, &problem));
+    REQUIRE(DecodePng(padded.data(), padded.size(), &picture, &problem));
+    CHECK_EQ(picture.Width, 3);
+    CHECK_EQ(picture.Height, 2);
+    CHECK(picture.Rgba == expected.Rgba);
+    CHECK_EQ(static_cast<int>(picture.Rgba[4 * 5 + 3]), 200);
+}
+
 namespace {
 
 constexpr uint32_t Background = 0x00403020;  // #203040 as a COLORREF
