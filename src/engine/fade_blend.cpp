@@ -55,6 +55,23 @@ void BuildFadeTable(FadeTable* table, uint32_t backgroundColor, int32_t level)
     }
 }
 
+// Each pixel through `blendPixel`, row by row, with each row's padding zeroed.
+template <typename BlendPixel>
+static void BlendRows(const uint8_t* source, uint8_t* blend, int32_t width, int32_t height,
+                      const BlendPixel& blendPixel)
+{
+    const size_t rowBytes = FadeRowBytes(width);
+    const size_t pixelBytes = static_cast<size_t>(width) * 3;
+    for (int32_t row = 0; row < height; ++row) {
+        const uint8_t* in = source + row * rowBytes;
+        uint8_t* out = blend + row * rowBytes;
+        for (size_t at = 0; at < pixelBytes; at += 3)
+            blendPixel(in + at, out + at);
+        for (size_t at = pixelBytes; at < rowBytes; ++at)
+            out[at] = 0;
+    }
+}
+
 void BlendFadeFrame(const uint8_t* source, uint8_t* blend, int32_t width, int32_t height, uint32_t backgroundColor,
                     int32_t level)
 {
@@ -62,19 +79,11 @@ void BlendFadeFrame(const uint8_t* source, uint8_t* blend, int32_t width, int32_
         return;
     FadeTable table;
     BuildFadeTable(&table, backgroundColor, level);
-    const size_t rowBytes = FadeRowBytes(width);
-    const size_t pixelBytes = static_cast<size_t>(width) * 3;
-    for (int32_t row = 0; row < height; ++row) {
-        const uint8_t* in = source + row * rowBytes;
-        uint8_t* out = blend + row * rowBytes;
-        for (size_t at = 0; at < pixelBytes; at += 3) {
-            out[at] = table.Blue[in[at]];
-            out[at + 1] = table.Green[in[at + 1]];
-            out[at + 2] = table.Red[in[at + 2]];
-        }
-        for (size_t at = pixelBytes; at < rowBytes; ++at)
-            out[at] = 0;
-    }
+    BlendRows(source, blend, width, height, [&table](const uint8_t* in, uint8_t* out) {
+        out[0] = table.Blue[in[0]];
+        out[1] = table.Green[in[1]];
+        out[2] = table.Red[in[2]];
+    });
 }
 
 void BlendFadeFrameLiteral(const uint8_t* source, uint8_t* blend, int32_t width, int32_t height,
@@ -84,19 +93,11 @@ void BlendFadeFrameLiteral(const uint8_t* source, uint8_t* blend, int32_t width,
         return;
     const BackgroundComponents background = SplitColour(backgroundColor);
     const float factor = FadeFactor(level);
-    const size_t rowBytes = FadeRowBytes(width);
-    const size_t pixelBytes = static_cast<size_t>(width) * 3;
-    for (int32_t row = 0; row < height; ++row) {
-        const uint8_t* in = source + row * rowBytes;
-        uint8_t* out = blend + row * rowBytes;
-        for (size_t at = 0; at < pixelBytes; at += 3) {
-            out[at] = Blend(in[at], background.Blue, factor);
-            out[at + 1] = Blend(in[at + 1], background.Green, factor);
-            out[at + 2] = Blend(in[at + 2], background.Red, factor);
-        }
-        for (size_t at = pixelBytes; at < rowBytes; ++at)
-            out[at] = 0;
-    }
+    BlendRows(source, blend, width, height, [&](const uint8_t* in, uint8_t* out) {
+        out[0] = Blend(in[0], background.Blue, factor);
+        out[1] = Blend(in[1], background.Green, factor);
+        out[2] = Blend(in[2], background.Red, factor);
+    });
 }
 
 void StartFadeCycle(FadeCycle* cycle, int32_t fadeSpeed)

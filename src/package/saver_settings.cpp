@@ -94,16 +94,26 @@ const SettingsField* FindSettingsField(const char* name)
     return nullptr;
 }
 
-int32_t ReadSettingsField(const SaverSettings& settings, const SettingsField& field)
+int32_t ReadSettingsAt(const SaverSettings& settings, size_t offset)
 {
     int32_t value;
-    std::memcpy(&value, reinterpret_cast<const unsigned char*>(&settings) + field.Offset, sizeof value);
+    std::memcpy(&value, reinterpret_cast<const unsigned char*>(&settings) + offset, sizeof value);
     return value;
+}
+
+void WriteSettingsAt(SaverSettings* settings, size_t offset, int32_t value)
+{
+    std::memcpy(reinterpret_cast<unsigned char*>(settings) + offset, &value, sizeof value);
+}
+
+int32_t ReadSettingsField(const SaverSettings& settings, const SettingsField& field)
+{
+    return ReadSettingsAt(settings, field.Offset);
 }
 
 void WriteSettingsField(SaverSettings* settings, const SettingsField& field, int32_t value)
 {
-    std::memcpy(reinterpret_cast<unsigned char*>(settings) + field.Offset, &value, sizeof value);
+    WriteSettingsAt(settings, field.Offset, value);
 }
 
 bool SettingsValueAllowed(const SettingsField& field, int32_t value)

@@ -49,6 +49,10 @@ void ApplyDefaultSettings(SaverSettings* settings);
 // (values of 7 and above, and negative ones, become 6).
 void NormaliseSettings(SaverSettings* settings);
 
+// The 32-bit field at a byte offset of the record.
+int32_t ReadSettingsAt(const SaverSettings& settings, size_t offset);
+void WriteSettingsAt(SaverSettings* settings, size_t offset, int32_t value);
+
 // One row per field: its name, where it lives, and the range the settings
 // pages can produce. `Choices` lists the only values allowed where a field
 // is a selection rather than a range.

@@ -75,14 +75,12 @@ bool BindingServesPage(const ControlBinding& row, int32_t kind)
 
 int32_t ReadBoundField(const SaverSettings& settings, const ControlBinding& row)
 {
-    int32_t value;
-    std::memcpy(&value, reinterpret_cast<const unsigned char*>(&settings) + row.Field, sizeof value);
-    return value;
+    return ReadSettingsAt(settings, row.Field);
 }
 
 void WriteBoundField(SaverSettings* settings, const ControlBinding& row, int32_t value)
 {
-    std::memcpy(reinterpret_cast<unsigned char*>(settings) + row.Field, &value, sizeof value);
+    WriteSettingsAt(settings, row.Field, value);
 }
 
 bool BounceSidesUsable(const SaverSettings& settings) { return settings.BounceGravity != 0; }

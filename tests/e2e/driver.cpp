@@ -11,15 +11,6 @@ namespace e2e {
 
 namespace {
 
-std::string WindowsPath(const char* unixPath)
-{
-    std::string path = std::string("Z:") + unixPath;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
 std::string ProgramName()
 {
     char path[MAX_PATH];
@@ -74,6 +65,15 @@ std::string WorkFolder()
         RemoveFolderContents(folder);
     }
     return folder;
+}
+
+std::string WindowsPath(const char* unixPath)
+{
+    std::string path = std::string("Z:") + unixPath;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
 }
 
 std::string RuntimePath() { return WindowsPath(GLIMMORA_RUNTIME); }

@@ -19,6 +19,8 @@ constexpr DWORD Patience = 30000;
 // This test program's own scratch folder in the build tree, made empty on
 // first use; a Windows path ending in a backslash.
 std::string WorkFolder();
+// A path of this machine as Wine's programs see it (through drive Z:).
+std::string WindowsPath(const char* unixPath);
 // The built 64-bit runtime, and the authoring tool built for Windows.
 std::string RuntimePath();
 std::string AuthorToolPath();

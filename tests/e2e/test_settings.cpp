@@ -28,15 +28,6 @@ const char* const HelpRecordKey = "Software\\Glimmora\\Tests\\HelpControl";
 const char* const UrlRecordKey = "Software\\Glimmora\\Tests\\UrlHandler";
 const char* const HelpControlKey = "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
 
-std::string WindowsPath(const char* unixPath)
-{
-    std::string path = std::string("Z:") + unixPath;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
 struct Saver {
     std::string Path;
     std::string SettingsKey;
@@ -571,7 +562,7 @@ TEST_CASE(preview_shows_the_page_mode_full_screen_over_the_open_sheet)
 
 TEST_CASE(about_link_opens_its_address_through_the_shell)
 {
-    const std::string handler = "\"" + WindowsPath(GLIMMORA_URL_HANDLER) + "\" \"%1\"";
+    const std::string handler = "\"" + e2e::WindowsPath(GLIMMORA_URL_HANDLER) + "\" \"%1\"";
     const ClassesValue http("http\\shell\\open\\command"), https("https\\shell\\open\\command");
     http.Set(REG_SZ, handler);
     https.Set(REG_SZ, handler);
@@ -620,7 +611,7 @@ TEST_CASE(about_link_opens_its_address_through_the_shell)
 TEST_CASE(f1_on_a_control_asks_the_help_control_for_its_text_below_it)
 {
     const ClassesValue registration(HelpControlKey);
-    registration.Set(REG_SZ, WindowsPath(GLIMMORA_HELP_TEST_CONTROL));
+    registration.Set(REG_SZ, e2e::WindowsPath(GLIMMORA_HELP_TEST_CONTROL));
     e2e::DeleteUserKey(HelpRecordKey);
 
     const Saver saver = MakeSettingsSaver("help.scr");

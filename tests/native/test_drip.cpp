@@ -1,21 +1,10 @@
 // Drip's step choice: the order of the random numbers, the run of columns,
 // the wrap at the edge, the offsets; and where a slide copies and paints.
 #include "engine/drip_steps.h"
+#include "native/scripted_random.h"
 #include "testkit.h"
 
 #include <vector>
-
-namespace {
-
-// rand() as a test scripts it: the listed values in turn, then 0.
-std::vector<int> script;
-size_t drawn;
-int Scripted()
-{
-    return drawn < script.size() ? script[drawn++] : (++drawn, 0);
-}
-
-}  // namespace
 
 TEST_CASE(a_step_slides_a_run_of_columns_in_the_order_the_numbers_are_drawn)
 {

@@ -2,23 +2,13 @@
 // large, where they enter, when they are replaced, in which order they are
 // drawn and how dark they are.
 #include "engine/falling_depth.h"
+#include "native/scripted_random.h"
 #include "testkit.h"
 
 #include <climits>
 #include <cmath>
 #include <string>
 #include <vector>
-
-namespace {
-
-std::vector<int> script;
-size_t drawn;
-int Scripted()
-{
-    return drawn < script.size() ? script[drawn++] : (++drawn, 0);
-}
-
-}  // namespace
 
 TEST_CASE(the_count_of_copies_is_held_to_the_table)
 {
