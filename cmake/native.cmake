@@ -2,8 +2,7 @@
 
 function(glimmora_native_test name)
   add_executable(${name} ${ARGN})
-  target_include_directories(${name} PRIVATE tests)
-  target_link_libraries(${name} PRIVATE glimmora_core glimmora_warnings)
+  target_link_libraries(${name} PRIVATE glimmora_core glimmora_test_support glimmora_warnings)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES LABELS unit)
 endfunction()

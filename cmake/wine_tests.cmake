@@ -16,8 +16,7 @@ set(GLIMMORA_TEST_LINK -static)
 
 function(glimmora_wine_test name)
   add_executable(${name} ${ARGN})
-  target_include_directories(${name} PRIVATE tests)
-  target_link_libraries(${name} PRIVATE glimmora_runtime glimmora_warnings)
+  target_link_libraries(${name} PRIVATE glimmora_runtime glimmora_test_support glimmora_warnings)
   target_link_options(${name} PRIVATE ${GLIMMORA_TEST_LINK})
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
@@ -35,8 +34,8 @@ target_link_libraries(glimmora_runtime_counted PUBLIC glimmora_core ${GLIMMORA_W
 # A Wine test of the counted runtime.
 function(glimmora_counted_test name)
   add_executable(${name} ${ARGN})
-  target_include_directories(${name} PRIVATE tests ${CMAKE_BINARY_DIR}/generated)
-  target_link_libraries(${name} PRIVATE glimmora_runtime_counted glimmora_gdi_counter glimmora_warnings)
+  target_include_directories(${name} PRIVATE ${CMAKE_BINARY_DIR}/generated)
+  target_link_libraries(${name} PRIVATE glimmora_runtime_counted glimmora_gdi_counter glimmora_test_support glimmora_warnings)
   target_link_options(${name} PRIVATE ${GLIMMORA_TEST_LINK})
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
@@ -49,8 +48,7 @@ glimmora_counted_test(wine_bounce_fade tests/win/test_bounce_fade.cpp)
 # The end-to-end driver: starts savers, finds their windows, reads the screen,
 # sends input, edits the registry.
 add_library(glimmora_e2e_driver STATIC tests/e2e/driver.cpp)
-target_include_directories(glimmora_e2e_driver PUBLIC tests)
-target_link_libraries(glimmora_e2e_driver PUBLIC glimmora_core user32 gdi32 advapi32 kernel32 PRIVATE glimmora_warnings)
+target_link_libraries(glimmora_e2e_driver PUBLIC glimmora_core glimmora_test_support user32 gdi32 advapi32 kernel32 PRIVATE glimmora_warnings)
 target_compile_definitions(glimmora_e2e_driver PRIVATE
   GLIMMORA_RUNTIME="$<TARGET_FILE:glimmora>"
   GLIMMORA_AUTHOR_TOOL="$<TARGET_FILE:glimmora-author>"
@@ -102,7 +100,7 @@ foreach(test e2e_password wine_password)
 endforeach()
 
 # The benchmark of the modes (scripts/bench.sh); it prints figures and asserts nothing.
-add_executable(mode_bench tests/bench/mode_bench.cpp)
+add_executable(mode_bench bench/mode_bench.cpp)
 target_link_libraries(mode_bench PRIVATE glimmora_runtime glimmora_e2e_driver glimmora_warnings)
 target_link_options(mode_bench PRIVATE ${GLIMMORA_TEST_LINK})
 

@@ -33,8 +33,11 @@ run_layer() {   # name, build tree, label
   local status=0
   ctest --test-dir "$tree" -L "^($label)\$" --output-on-failure --output-junit "$junit" || status=$?
   local counts passed=0 failed=0 programs
-  counts=$(grep -oE '[0-9]+ passed, [0-9]+ failed' "$junit" || true)
-  while read -r p _ f _; do
+  # doctest closes each program with "test cases: N | N passed | N failed";
+  # the shell checks close with "N passed, N failed".
+  counts=$(grep -oE 'test cases: *[0-9]+ \| *[0-9]+ passed \| *[0-9]+ failed|^[0-9]+ passed, [0-9]+ failed' "$junit" \
+           | grep -oE '[0-9]+ passed.*' | tr -dc '0-9 \n' || true)
+  while read -r p f; do
     [ -n "$p" ] || continue
     passed=$((passed + p)) failed=$((failed + f))
   done <<< "$counts"
@@ -70,6 +73,7 @@ summary+=$(printf '%-40s %3s programs %4s passed %3s failed' "   fuzz harnesses 
 
 echo
 printf '%s' "$summary"
+scripts/test-size.sh
 echo "wall time: $(( $(date +%s) - started )) s"
 echo "tests: $total_passed passed, $total_failed failed"
 exit $any_failed
