@@ -5,18 +5,23 @@
 
 #include <windows.h>
 
-HDC CountedCreateDCA(LPCSTR driver, LPCSTR device, LPCSTR port, const DEVMODEA* mode);
-HDC CountedCreateCompatibleDC(HDC dc);
-HBITMAP CountedCreateCompatibleBitmap(HDC dc, int width, int height);
-HBITMAP CountedCreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
-                              const BITMAPINFO* info, UINT usage);
-HBITMAP CountedCreateBitmap(int width, int height, UINT planes, UINT bitCount, const void* bits);
-HBITMAP CountedCreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
-                                DWORD offset);
-HBRUSH CountedCreateSolidBrush(COLORREF colour);
-HPEN CountedCreatePen(int style, int width, COLORREF colour);
-HFONT CountedCreateFontIndirectA(const LOGFONTA* font);
-HDC CountedGetDC(HWND window);
+// Each creator: result type, name, parameters, arguments.
+#define GLIMMORA_COUNTED_CREATORS(X)                                                                          \
+    X(HDC, CreateDCA, (LPCSTR a, LPCSTR b, LPCSTR c, const DEVMODEA* d), (a, b, c, d))                        \
+    X(HDC, CreateCompatibleDC, (HDC dc), (dc))                                                                \
+    X(HBITMAP, CreateCompatibleBitmap, (HDC dc, int w, int h), (dc, w, h))                                    \
+    X(HBITMAP, CreateDIBitmap, (HDC dc, const BITMAPINFOHEADER* h, DWORD i, const void* b, const BITMAPINFO* f, \
+                                UINT u), (dc, h, i, b, f, u))                                                  \
+    X(HBITMAP, CreateBitmap, (int w, int h, UINT p, UINT c, const void* b), (w, h, p, c, b))                  \
+    X(HBITMAP, CreateDIBSection, (HDC dc, const BITMAPINFO* f, UINT u, void** b, HANDLE s, DWORD o),            \
+      (dc, f, u, b, s, o))                                                                                     \
+    X(HBRUSH, CreateSolidBrush, (COLORREF c), (c))                                                            \
+    X(HPEN, CreatePen, (int s, int w, COLORREF c), (s, w, c))                                                 \
+    X(HFONT, CreateFontIndirectA, (const LOGFONTA* f), (f))                                                   \
+    X(HDC, GetDC, (HWND w), (w))
+
+#define GLIMMORA_DECLARE_COUNTED(Type, Name, Parameters, Arguments) Type Counted##Name Parameters;
+GLIMMORA_COUNTED_CREATORS(GLIMMORA_DECLARE_COUNTED)
 int CountedReleaseDC(HWND window, HDC dc);
 BOOL CountedDeleteDC(HDC dc);
 BOOL CountedDeleteObject(HGDIOBJ object);
@@ -24,6 +29,7 @@ BOOL CountedDeleteObject(HGDIOBJ object);
 // Objects created through the counter and not yet deleted.
 int LiveGdiObjects();
 
+#ifndef GLIMMORA_GDI_COUNTER
 #define CreateDCA CountedCreateDCA
 #define CreateCompatibleDC CountedCreateCompatibleDC
 #define CreateCompatibleBitmap CountedCreateCompatibleBitmap
@@ -37,3 +43,4 @@ int LiveGdiObjects();
 #define ReleaseDC CountedReleaseDC
 #define DeleteDC CountedDeleteDC
 #define DeleteObject CountedDeleteObject
+#endif

@@ -1,3 +1,4 @@
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 // Reading packages from real files and settings from the real registry.
 #include <windows.h>
 
@@ -7,7 +8,7 @@
 
 #include "package/bmp_format.h"
 #include "package/package.h"
-#include "testkit.h"
+#include <doctest.h>
 
 namespace {
 
@@ -75,7 +76,7 @@ void ExpectDefaults()
 
 }  // namespace
 
-TEST_CASE(sound_package_gives_its_logo_and_normalised_settings)
+TEST_CASE("sound package gives its logo and normalised settings")
 {
     const std::vector<uint8_t> logo = TestLogo();
     const std::string path = ScratchFile("sound.scr");
@@ -88,13 +89,13 @@ TEST_CASE(sound_package_gives_its_logo_and_normalised_settings)
     CHECK_EQ(Settings->BounceGravity, 12);
     CHECK_EQ(Settings->DripIntervalMs, 310);
     CHECK_EQ(PackageTrailer.BackgroundColor, 0x00332211u);
-    CHECK_EQ(PackageTrailer.SaverName, "Sound");
+    CHECK_EQ(std::string(PackageTrailer.SaverName), "Sound");
     FreePackageImage();
     CHECK(PackageImage == nullptr);
     CHECK(DeleteFileA(path.c_str()));
 }
 
-TEST_CASE(damaged_packages_are_refused_with_defaults_and_the_file_closed)
+TEST_CASE("damaged packages are refused with defaults and the file closed")
 {
     struct Row { const char* Name; void (*Damage)(std::vector<uint8_t>&); };
     const Row rows[] = {
@@ -113,7 +114,7 @@ TEST_CASE(damaged_packages_are_refused_with_defaults_and_the_file_closed)
          }},
     };
     for (const Row& row : rows) {
-        TEST_ROW(row.Name);
+        INFO((row.Name));
         std::vector<uint8_t> bytes = PackageBytes(TestLogo(), TestTrailer("Damaged", 2));
         row.Damage(bytes);
         const std::string path = ScratchFile("damaged.scr");
@@ -126,7 +127,7 @@ TEST_CASE(damaged_packages_are_refused_with_defaults_and_the_file_closed)
     }
 }
 
-TEST_CASE(package_without_image_loads_with_defaults_and_black)
+TEST_CASE("package without image loads with defaults and black")
 {
     SaverTrailer trailer = TestTrailer("Empty", 3);
     trailer.ImageSize = -20;
@@ -137,11 +138,11 @@ TEST_CASE(package_without_image_loads_with_defaults_and_black)
     CHECK(PackageImage == nullptr);
     CHECK_EQ(PackageTrailer.ImageSize, 0);
     ExpectDefaults();
-    CHECK_EQ(PackageTrailer.SaverName, "Empty");
+    CHECK_EQ(std::string(PackageTrailer.SaverName), "Empty");
     CHECK(DeleteFileA(path.c_str()));
 }
 
-TEST_CASE(missing_file_is_unreadable)
+TEST_CASE("missing file is unreadable")
 {
     ResetSettings();
     CHECK_EQ(ReadPackage(ScratchFile("no-such-file.scr").c_str()), 1);
@@ -171,7 +172,7 @@ void ForgetTestSaver() { RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Glimmora\\S
 
 }  // namespace
 
-TEST_CASE(stored_settings_apply_only_as_exactly_100_binary_bytes)
+TEST_CASE("stored settings apply only as exactly 100 binary bytes")
 {
     uint8_t stored[101];
     SaverSettings wanted = {};
@@ -193,7 +194,7 @@ TEST_CASE(stored_settings_apply_only_as_exactly_100_binary_bytes)
         {"100 binary bytes", REG_BINARY, 100, true},
     };
     for (const Row& row : rows) {
-        TEST_ROW(row.Name);
+        INFO((row.Name));
         ForgetTestSaver();
         if (row.Type != REG_NONE)
             StoreValue(row.Type, stored, row.Size);
@@ -208,7 +209,7 @@ TEST_CASE(stored_settings_apply_only_as_exactly_100_binary_bytes)
     ForgetTestSaver();
 }
 
-TEST_CASE(saved_settings_reload_unchanged_under_the_saver_key)
+TEST_CASE("saved settings reload unchanged under the saver key")
 {
     ForgetTestSaver();
     UseTestSaver();
@@ -238,5 +239,3 @@ TEST_CASE(saved_settings_reload_unchanged_under_the_saver_key)
     CHECK_EQ(Settings->FallingLogoCount, 15);
     ForgetTestSaver();
 }
-
-TEST_MAIN()

@@ -1,3 +1,4 @@
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 // The Windows 9x password guard in this process, against Wine's real USER
 // and registry: the close road through the default input policy with a
 // scripted prompt, and the loading of the verification routine.
@@ -9,7 +10,7 @@
 #include "shell/host.h"
 #include "shell/password_rules.h"
 #include "shell/shell.h"
-#include "testkit.h"
+#include <doctest.h>
 
 namespace {
 
@@ -101,7 +102,7 @@ LRESULT Close(HWND window) { return SendMessageA(window, WM_CLOSE, 0, 0); }
 
 }  // namespace
 
-TEST_CASE(the_prompt_decides_whether_the_host_closes)
+TEST_CASE("the prompt decides whether the host closes")
 {
     struct Row { const char* Name; BOOL Answer; bool Closes; };
     const Row rows[] = {
@@ -110,7 +111,7 @@ TEST_CASE(the_prompt_decides_whether_the_host_closes)
         {"any nonzero answer", 7, true},
     };
     for (const Row& row : rows) {
-        TEST_ROW(row.Name);
+        INFO((row.Name));
         HWND window = StartGuardedRun(ScriptedPrompt, row.Answer);
         REQUIRE(window != nullptr);
         CHECK_EQ(Close(window), 0);
@@ -126,7 +127,7 @@ TEST_CASE(the_prompt_decides_whether_the_host_closes)
     }
 }
 
-TEST_CASE(only_a_guarded_host_window_on_windows_9x_asks_the_prompt)
+TEST_CASE("only a guarded host window on windows 9x asks the prompt")
 {
     struct Row { const char* Name; bool On9x; bool Routine; bool Host; bool Confirmed; };
     const Row rows[] = {
@@ -136,7 +137,7 @@ TEST_CASE(only_a_guarded_host_window_on_windows_9x_asks_the_prompt)
         {"another saver window", true, false, false, false},
     };
     for (const Row& row : rows) {
-        TEST_ROW(row.Name);
+        INFO((row.Name));
         HWND window = StartGuardedRun(row.Routine ? ScriptedPrompt : nullptr, TRUE);
         REQUIRE(window != nullptr);
         OnWindows9x = row.On9x;
@@ -150,12 +151,12 @@ TEST_CASE(only_a_guarded_host_window_on_windows_9x_asks_the_prompt)
     }
 }
 
-TEST_CASE(at_most_two_waiting_timer_ticks_are_dropped_before_the_prompt)
+TEST_CASE("at most two waiting timer ticks are dropped before the prompt")
 {
     struct Row { int Waiting; int Left; };
     const Row rows[] = {{0, 0}, {1, 0}, {2, 0}, {3, 1}, {5, 3}};
     for (const Row& row : rows) {
-        TEST_ROW(std::to_string(row.Waiting) + " waiting");
+        INFO((std::to_string(row.Waiting) + " waiting"));
         HWND window = StartGuardedRun(ScriptedPrompt, FALSE);
         REQUIRE(window != nullptr);
         for (int tick = 0; tick < row.Waiting; ++tick)
@@ -169,7 +170,7 @@ TEST_CASE(at_most_two_waiting_timer_ticks_are_dropped_before_the_prompt)
     }
 }
 
-TEST_CASE(a_close_or_a_key_while_the_prompt_is_up_changes_nothing)
+TEST_CASE("a close or a key while the prompt is up changes nothing")
 {
     HWND window = StartGuardedRun(ScriptedPrompt, FALSE);
     REQUIRE(window != nullptr);
@@ -183,7 +184,7 @@ TEST_CASE(a_close_or_a_key_while_the_prompt_is_up_changes_nothing)
     EndRun(window);
 }
 
-TEST_CASE(the_pause_before_another_prompt_runs_from_the_end_of_the_last)
+TEST_CASE("the pause before another prompt runs from the end of the last")
 {
     HWND window = StartGuardedRun(ScriptedPrompt, FALSE);
     REQUIRE(window != nullptr);
@@ -229,7 +230,7 @@ void SetUsePassword(DWORD type, const void* data, DWORD size)
 
 }  // namespace
 
-TEST_CASE(the_verification_routine_is_loaded_only_when_the_user_asked_for_a_password)
+TEST_CASE("the verification routine is loaded only when the user asked for a password")
 {
     // The fixture stands in for the system's PASSWORD.CPL.
     REQUIRE(SetDllDirectoryA(FixtureFolder().c_str()));
@@ -248,7 +249,7 @@ TEST_CASE(the_verification_routine_is_loaded_only_when_the_user_asked_for_a_pass
         {"1, not Windows 9x", false, REG_DWORD, &one, 4, false},
     };
     for (const Row& row : rows) {
-        TEST_ROW(row.Name);
+        INFO((row.Name));
         SetUsePassword(row.Type, row.Data, row.Size);
         OnWindows9x = row.On9x;
         LoadPasswordSupport();
@@ -257,12 +258,10 @@ TEST_CASE(the_verification_routine_is_loaded_only_when_the_user_asked_for_a_pass
         CHECK_EQ(VerifyScreenSavePwd != nullptr, row.Loaded);
         UnloadPasswordSupport();
         CHECK(PasswordSupport.Library == nullptr);
-        CHECK(VerifyScreenSavePwd == nullptr);
+        CHECK(!VerifyScreenSavePwd);
         CHECK(GetModuleHandleA("PASSWORD.CPL") == nullptr);
     }
     OnWindows9x = FALSE;
     SetUsePassword(REG_DWORD, nullptr, 0);
     SetDllDirectoryA(nullptr);
 }
-
-TEST_MAIN()

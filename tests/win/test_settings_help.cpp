@@ -1,3 +1,4 @@
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 // The help control's loader in this process: finding the control where it
 // is registered, loading it once, giving up for good after a failure. A test
 // help control (a DLL of this test suite with ordinal 14) stands in for the
@@ -12,7 +13,7 @@
 #include <vector>
 
 #include "shell/help_popup.h"
-#include "testkit.h"
+#include <doctest.h>
 
 namespace {
 
@@ -133,7 +134,7 @@ HH_POPUP SamplePopup(const char* text)
 
 }  // namespace
 
-TEST_CASE(copy_bounded_copies_cuts_or_refuses)
+TEST_CASE("copy bounded copies cuts or refuses")
 {
     struct Row { size_t Capacity; const char* Source; int32_t Status; const char* Result; };
     const Row rows[] = {
@@ -148,16 +149,16 @@ TEST_CASE(copy_bounded_copies_cuts_or_refuses)
         {static_cast<size_t>(-1), "abc", CopyBoundedBadCapacity, "untouched"},
     };
     for (const Row& row : rows) {
-        TEST_ROW(std::to_string(row.Capacity) + " \"" + row.Source + "\"");
+        INFO((std::to_string(row.Capacity) + " \"" + row.Source + "\""));
         char buffer[16] = "untouched";
         CHECK_EQ(CopyBounded(buffer, row.Capacity, row.Source), row.Status);
-        CHECK_EQ(buffer, row.Result);
+        CHECK_EQ(std::string(buffer), row.Result);
     }
     CHECK(CopyBoundedBadCapacity < 0);
     CHECK(CopyBoundedCut < 0);
 }
 
-TEST_CASE(help_control_path_is_read_from_its_registration)
+TEST_CASE("help control path is read from its registration")
 {
     SetEnvironmentVariableA("GLIMMORA_LONG", std::string(300, 'L').c_str());
     const std::string longest = "C:\\" + std::string(256, 'p');   // 259 characters
@@ -172,19 +173,19 @@ TEST_CASE(help_control_path_is_read_from_its_registration)
         {"expanding beyond the buffer", REG_EXPAND_SZ, "C:\\%GLIMMORA_LONG%", false, ""},
     };
     for (const Row& row : rows) {
-        TEST_ROW(row.Case);
+        INFO((row.Case));
         Register(row.Type, row.Stored);
         char path[MAX_PATH] = "";
         CHECK_EQ(GetHelpControlPath(path) != FALSE, row.Found);
         if (row.Found)
-            CHECK_EQ(path, row.Path);
+            CHECK_EQ(std::string(path), row.Path);
     }
     Unregister();
     char path[MAX_PATH];
     CHECK(!GetHelpControlPath(path));
 }
 
-TEST_CASE(help_control_is_loaded_once_and_passes_requests_unchanged)
+TEST_CASE("help control is loaded once and passes requests unchanged")
 {
     FreshHelpState();
     const std::string dll = TestControlPath();
@@ -216,7 +217,7 @@ TEST_CASE(help_control_is_loaded_once_and_passes_requests_unchanged)
     FreshHelpState();
 }
 
-TEST_CASE(a_help_control_that_does_not_load_is_not_tried_again)
+TEST_CASE("a help control that does not load is not tried again")
 {
     REQUIRE(LoadLibraryA("hhctrl.ocx") == nullptr);  // Wine's own control is off for this program
     FreshHelpState();
@@ -238,14 +239,14 @@ TEST_CASE(a_help_control_that_does_not_load_is_not_tried_again)
     FreshHelpState();
 }
 
-TEST_CASE(a_help_control_without_its_entry_is_not_tried_again)
+TEST_CASE("a help control without its entry is not tried again")
 {
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
     const std::string library = std::string(system) + "\\msimg32.dll";
     HMODULE check = LoadLibraryA(library.c_str());
     REQUIRE(check != nullptr);
-    REQUIRE(GetProcAddress(check, MAKEINTRESOURCEA(14)) == nullptr);
+    REQUIRE(!GetProcAddress(check, MAKEINTRESOURCEA(14)));
 
     FreshHelpState();
     Register(REG_SZ, library);
@@ -259,5 +260,3 @@ TEST_CASE(a_help_control_without_its_entry_is_not_tried_again)
     FreshHelpState();
     FreeLibrary(check);
 }
-
-TEST_MAIN()

@@ -1,3 +1,4 @@
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 // The settings pages in this process against Wine's real dialog manager and
 // common controls: what each page shows of the record, what it writes back,
 // its enabling rules, the About texts and link label, the fonts it makes,
@@ -14,7 +15,7 @@
 #include "package/package.h"
 #include "settings_ui/page_map.h"
 #include "settings_ui/settings_ui.h"
-#include "testkit.h"
+#include <doctest.h>
 
 int LiveGdiObjects();
 
@@ -123,7 +124,7 @@ bool QuitPosted()
 void ExpectRecord(const SaverSettings& actual, const SaverSettings& expected)
 {
     for (const SettingsField& field : SettingsFields) {
-        TEST_ROW(field.Name);
+        INFO((field.Name));
         CHECK_EQ(ReadSettingsField(actual, field), ReadSettingsField(expected, field));
     }
 }
@@ -171,7 +172,7 @@ int32_t LookAt(HWND page, int id, Look look)
 
 }  // namespace
 
-TEST_CASE(pages_show_the_record)
+TEST_CASE("pages show the record")
 {
     UseRecord(ShowcaseRecord);
     struct Probe { int32_t Kind; int Control; Look What; int32_t Expected; };
@@ -205,8 +206,9 @@ TEST_CASE(pages_show_the_record)
         {ModeFalling, 1039, Look::Checked, 0},
     };
     for (const Probe& probe : probes) {
-        TEST_ROW("kind " + std::to_string(probe.Kind) + ", control " + std::to_string(probe.Control) + ", look " +
-                 std::to_string(static_cast<int>(probe.What)));
+        CAPTURE(probe.Kind);
+        CAPTURE(probe.Control);
+        CAPTURE(static_cast<int>(probe.What));
         HWND page = OpenPage(probe.Kind);
         REQUIRE(page != nullptr);
         REQUIRE(GetDlgItem(page, probe.Control) != nullptr);
@@ -219,10 +221,10 @@ TEST_CASE(pages_show_the_record)
     const char* const texts[] = {"Up", "Down", "Left", "Right", "Horizontal", "Vertical", "Any"};
     const int32_t data[] = {1, 2, 4, 8, 12, 3, 15};
     for (int i = 0; i < 7; ++i) {
-        TEST_ROW(texts[i]);
+        INFO((texts[i]));
         char text[32] = "";
         Send(falling, 1044, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-        CHECK_EQ(text, texts[i]);
+        CHECK_EQ(std::string(text), texts[i]);
         CHECK_EQ(static_cast<int32_t>(Send(falling, 1044, CB_GETITEMDATA, static_cast<WPARAM>(i))), data[i]);
     }
     DestroyWindow(falling);
@@ -235,7 +237,7 @@ TEST_CASE(pages_show_the_record)
     DestroyWindow(bounce);
 }
 
-TEST_CASE(pages_write_their_controls_back)
+TEST_CASE("pages write their controls back")
 {
     struct Row {
         int32_t Kind;
@@ -318,12 +320,12 @@ TEST_CASE(pages_write_their_controls_back)
     DestroyWindow(page);
 }
 
-TEST_CASE(a_logos_box_without_a_whole_number_from_1_to_50_stores_the_last_valid_count)
+TEST_CASE("a logos box without a whole number from 1 to 50 stores the last valid count")
 {
     struct Row { const char* Text; int32_t Stored; };
     const Row rows[] = {{"7", 7}, {"50", 50}, {"99", 22}, {"51", 22}, {"0", 22}, {"", 22}, {"abc", 22}, {"-5", 22}};
     for (const Row& row : rows) {
-        TEST_ROW(std::string("\"") + row.Text + "\"");
+        INFO((std::string("\"") + row.Text + "\""));
         UseRecord(ShowcaseRecord);
         HWND page = OpenPage(ModeFalling);
         SetDlgItemTextA(page, 1042, row.Text);
@@ -333,7 +335,7 @@ TEST_CASE(a_logos_box_without_a_whole_number_from_1_to_50_stores_the_last_valid_
     }
 }
 
-TEST_CASE(enabling_rules_follow_the_boxes_from_the_first_command_on)
+TEST_CASE("enabling rules follow the boxes from the first command on")
 {
     // A mode page whose Enabled box is unchecked: a click on another box
     // disables everything but Enabled (and the hidden box); Enabled again
@@ -343,7 +345,7 @@ TEST_CASE(enabling_rules_follow_the_boxes_from_the_first_command_on)
     CHECK(Enabled(fade, 1012));
     Click(fade, 1019);
     for (int id : {1012, 1019, 1030}) {
-        TEST_ROW("after a click, control " + std::to_string(id));
+        INFO(("after a click, control " + std::to_string(id)));
         CHECK(!Enabled(fade, id));
     }
     int labels = 0, disabledLabels = 0;
@@ -357,7 +359,7 @@ TEST_CASE(enabling_rules_follow_the_boxes_from_the_first_command_on)
     CHECK(Enabled(fade, 1014));
     Click(fade, 1014);
     for (int id : {1012, 1019, 1030}) {
-        TEST_ROW("after Enabled, control " + std::to_string(id));
+        INFO(("after Enabled, control " + std::to_string(id)));
         CHECK(Enabled(fade, id));
     }
     DestroyWindow(fade);
@@ -378,7 +380,7 @@ TEST_CASE(enabling_rules_follow_the_boxes_from_the_first_command_on)
     HWND general = OpenPage(PageGeneral);
     Click(general, 1021);
     for (int id : {1022, 1023, 1024}) {
-        TEST_ROW("minutes control " + std::to_string(id));
+        INFO(("minutes control " + std::to_string(id)));
         CHECK(!Enabled(general, id));
     }
     Click(general, 1021);
@@ -400,7 +402,7 @@ TEST_CASE(enabling_rules_follow_the_boxes_from_the_first_command_on)
     DestroyWindow(bounce);
 }
 
-TEST_CASE(about_shows_the_saver_and_hides_ok_only_inside_the_sheet)
+TEST_CASE("about shows the saver and hides ok only inside the sheet")
 {
     UseRecord(nullptr);
     std::strcpy(PackageTrailer.SaverName, "Name Of The Saver");
@@ -439,7 +441,7 @@ TEST_CASE(about_shows_the_saver_and_hides_ok_only_inside_the_sheet)
     DestroyWindow(page);
 }
 
-TEST_CASE(about_fonts_are_released_with_the_page)
+TEST_CASE("about fonts are released with the page")
 {
     UseRecord(nullptr);
     LinkLabel.LinkUnderlineMode = -1;
@@ -509,7 +511,7 @@ COLORREF LinkTextColour(HWND page)
 
 }  // namespace
 
-TEST_CASE(link_label_takes_the_browser_colours_and_underline)
+TEST_CASE("link label takes the browser colours and underline")
 {
     struct Row {
         const char* Case;
@@ -529,7 +531,7 @@ TEST_CASE(link_label_takes_the_browser_colours_and_underline)
         {"no hover setting keeps red", "yes", "128,0", nullptr, "0,128,0", RGB(128, 0, 0), RGB(255, 0, 0), true, true},
     };
     for (const Row& row : rows) {
-        TEST_ROW(row.Case);
+        INFO((row.Case));
         ClearBrowserValues();
         SetBrowserValue(BrowserMain, "Anchor Underline", row.Underline);
         SetBrowserValue(BrowserSettings, "Anchor Color", row.Colour);
@@ -592,7 +594,7 @@ bool GraceEnds()
 
 }  // namespace
 
-TEST_CASE(preview_shows_the_page_mode_with_its_unsaved_values_and_then_puts_the_record_back)
+TEST_CASE("preview shows the page mode with its unsaved values and then puts the record back")
 {
     UseRecord(ShowcaseRecord);
     const SaverSettings before = *Settings;
@@ -637,7 +639,7 @@ TEST_CASE(preview_shows_the_page_mode_with_its_unsaved_values_and_then_puts_the_
     DestroyWindow(page);
 }
 
-TEST_CASE(preview_of_a_disabled_page_still_shows_its_mode)
+TEST_CASE("preview of a disabled page still shows its mode")
 {
     UseRecord([](SaverSettings* s) { s->EnabledModes = ModePlain | ModeMany; });
     const SaverSettings before = *Settings;
@@ -655,7 +657,7 @@ TEST_CASE(preview_of_a_disabled_page_still_shows_its_mode)
     DestroyWindow(page);
 }
 
-TEST_CASE(a_second_preview_holds_no_more_gdi_objects_than_the_first)
+TEST_CASE("a second preview holds no more gdi objects than the first")
 {
     UseRecord([](SaverSettings* s) { s->EnabledModes = ModeStatic; });
     HWND page = OpenPage(ModeStatic);
@@ -672,7 +674,7 @@ TEST_CASE(a_second_preview_holds_no_more_gdi_objects_than_the_first)
     DestroyWindow(page);
 }
 
-TEST_CASE(applying_the_sheet_while_a_preview_shows_keeps_the_pages_values)
+TEST_CASE("applying the sheet while a preview shows keeps the pages values")
 {
     UseRecord(ShowcaseRecord);
     HWND plain = OpenPage(ModePlain);
@@ -692,5 +694,3 @@ TEST_CASE(applying_the_sheet_while_a_preview_shows_keeps_the_pages_values)
     DestroyWindow(plain);
     DestroyWindow(fade);
 }
-
-TEST_MAIN()
