@@ -115,7 +115,7 @@ TEST_CASE("Plain, Many and Bounce show their logos exactly at their places after
     };
     const Painter logo = Quarters(LW, LH);
     for (const auto& row : rows) {
-        CAPTURE(row.Name);
+        INFO(std::string(row.Name));
         Scene scene(LW, LH, logo, AW, AH);
         Settings->BounceSpeed = row.Speed;
         Settings->BounceGravity = row.Gravity;
@@ -251,7 +251,7 @@ TEST_CASE("every mode releases at stop all that it made at start and for its cop
         {"Falling: none", AnimateFalling, -1, 0, 40, 6, true}, {"Falling: -7", AnimateFalling, int32_t{Green}, -7, 40, 6, true},
     };
     for (const auto& row : rows) {
-        CAPTURE(row.Name);
+        INFO(std::string(row.Name));
         Scene scene(60, 40, Quarters(60, 40), AW, AH, row.Transparent);
         LogoSurface.Width = row.Empty && row.Handler == AnimateDrip ? 0 : LogoSurface.Width;
         // Falling fast enough that copies leave and are replaced during the run.
@@ -451,7 +451,7 @@ TEST_CASE("a Falling copy is the logo exactly, shrunk and darkened by depth, and
          [](int32_t x, int32_t) { return x < 20 ? Bg : RGB(186, 186, 186); }},
     };
     for (const auto& row : rows) {
-        CAPTURE(row.Name);
+        INFO(std::string(row.Name));
         Scene scene(40, 30, row.Logo, AW, 200, row.Transparent);
         Settings->FallingLogoCount = 1, Settings->FallingSpeed = row.Speed, Settings->FallingDirection = FallDown;
         Settings->FallingSizeByDepth = row.Sized, Settings->FallingFadeInDistance = row.Dark;

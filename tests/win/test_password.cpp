@@ -1,267 +1,172 @@
+// The Windows 9x password guard in this process, against Wine's real USER and
+// registry: the close road through the default input policy with a scripted
+// prompt, and the loading of the verification routine.
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
-// The Windows 9x password guard in this process, against Wine's real USER
-// and registry: the close road through the default input policy with a
-// scripted prompt, and the loading of the verification routine.
 #include <windows.h>
+
+#include <doctest.h>
 
 #include <string>
 
-#include "e2e/fixtures/fixture_record.h"
 #include "shell/host.h"
 #include "shell/password_rules.h"
 #include "shell/shell.h"
-#include <doctest.h>
 
 namespace {
 
 // What the scripted prompt does, and what it saw.
-struct PromptScript {
+struct {
     BOOL Answer;
-    DWORD HoldMs;          // the user takes this long to answer
-    bool CloseDuring;      // a close request and a key arrive while it is up
-    int Calls;
+    DWORD HoldMs;      // the user takes this long to answer
+    bool CloseDuring;  // a close request and a key arrive while it is up
+    int Calls, TimerTicksLeft;
     HWND Owner;
     BOOL ActiveDuring;
-    int TimerTicksLeft;
-    bool OtherMessageKept;
+    bool OtherMessageKept, ClosePostedDuring;
     LRESULT NestedCloseAnswer;
-    bool ClosePostedDuring;
-};
-PromptScript Script;
-
-constexpr UINT OtherMessage = WM_USER + 1;
+} Script;
 
 BOOL WINAPI ScriptedPrompt(HWND owner)
 {
-    ++Script.Calls;
-    Script.Owner = owner;
-    Script.ActiveDuring = Host.PasswordPromptActive;
+    ++Script.Calls, Script.Owner = owner, Script.ActiveDuring = Host.PasswordPromptActive;
     MSG message;
-    Script.TimerTicksLeft = 0;
     while (PeekMessageA(&message, owner, WM_TIMER, WM_TIMER, PM_REMOVE))
         ++Script.TimerTicksLeft;
-    Script.OtherMessageKept = PeekMessageA(&message, owner, OtherMessage, OtherMessage, PM_NOREMOVE) != FALSE;
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));   // as a dialog would
+    Script.OtherMessageKept = PeekMessageA(&message, owner, WM_USER, WM_USER, PM_NOREMOVE) != FALSE;
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));  // as a dialog would
     if (Script.CloseDuring) {
         Script.NestedCloseAnswer = SendMessageA(owner, WM_CLOSE, 0, 0);
         SendMessageA(owner, WM_KEYDOWN, 'A', 0);
         Script.ClosePostedDuring = PeekMessageA(&message, owner, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) != FALSE;
     }
-    if (Script.HoldMs)
-        Sleep(Script.HoldMs);
+    Sleep(Script.HoldMs);
     return Script.Answer;
 }
 
-LRESULT CALLBACK GuardedWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefaultSaverProc(window, message, wParam, lParam);
-}
-
-HWND MakeWindow()
+// A fresh Windows 9x run whose host window is guarded by the scripted prompt.
+HWND StartGuardedRun(BOOL answer)
 {
     static ATOM registered;
-    if (!registered) {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = GuardedWindowProc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "PasswordGuardTest";
-        registered = RegisterClassA(&windowClass);
-    }
-    return CreateWindowExA(0, "PasswordGuardTest", "guarded", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-}
-
-// A fresh Windows 9x run whose host window is guarded by `routine`.
-HWND StartGuardedRun(VerifyPasswordEntry routine, BOOL answer)
-{
-    OnWindows9x = TRUE;
-    ControlPanelPreview = FALSE;
-    Host.CloseConfirmed = FALSE;
-    Host.PasswordPromptActive = FALSE;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefaultSaverProc(w, m, wp, lp); };
+    windowClass.lpszClassName = "PasswordGuardTest";
+    registered = registered ? registered : RegisterClassA(&windowClass);
+    OnWindows9x = TRUE, ControlPanelPreview = FALSE, Host.CloseConfirmed = FALSE, Host.PasswordPromptActive = FALSE;
     PasswordSupport.LastPromptTick = NeverPrompted;
-    VerifyScreenSavePwd = routine;
+    VerifyScreenSavePwd = ScriptedPrompt;
     Script = {};
     Script.Answer = answer;
-    Host.HostWindow = MakeWindow();
-    return Host.HostWindow;
-}
-
-void EndRun(HWND window)
-{
-    if (IsWindow(window))
-        DestroyWindow(window);
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
-    VerifyScreenSavePwd = nullptr;
-    Host.HostWindow = nullptr;
-    OnWindows9x = FALSE;
+    return Host.HostWindow = CreateWindowExA(0, "PasswordGuardTest", "", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr, nullptr, nullptr);
 }
 
 LRESULT Close(HWND window) { return SendMessageA(window, WM_CLOSE, 0, 0); }
 
 }  // namespace
 
-TEST_CASE("the prompt decides whether the host closes")
+TEST_CASE("on Windows 9x the prompt decides whether a guarded host window closes; nothing else asks it")
 {
-    struct Row { const char* Name; BOOL Answer; bool Closes; };
-    const Row rows[] = {
-        {"wrong password or cancel", 0, false},
-        {"right password", 1, true},
-        {"any nonzero answer", 7, true},
+    const struct { const char* Name; bool On9x, Routine, Host; BOOL Answer; bool Closes, Confirmed; } rows[] = {
+        {"wrong password or cancel", true, true, true, 0, false, false},
+        {"right password", true, true, true, 1, true, true},
+        {"any nonzero answer", true, true, true, 7, true, true},
+        {"no password: the first close goes ahead", true, false, true, 1, true, true},
+        {"not Windows 9x", false, true, true, 1, true, false},
+        // The settings dialog's preview closes without marking the process's host as closed.
+        {"another saver window", true, false, false, 1, true, false},
     };
-    for (const Row& row : rows) {
-        INFO((row.Name));
-        HWND window = StartGuardedRun(ScriptedPrompt, row.Answer);
-        REQUIRE(window != nullptr);
+    for (const auto& row : rows) {
+        INFO(std::string(row.Name));
+        HWND window = StartGuardedRun(row.Answer);
+        OnWindows9x = row.On9x;
+        VerifyScreenSavePwd = row.Routine ? ScriptedPrompt : nullptr;
+        Host.HostWindow = row.Host ? window : nullptr;
         CHECK_EQ(Close(window), 0);
-        CHECK_EQ(Script.Calls, 1);
-        CHECK(Script.Owner == window);
-        CHECK(Script.ActiveDuring != FALSE);
+        CHECK_EQ(Script.Calls, row.On9x && row.Routine ? 1 : 0);
+        CHECK(Script.Owner == (Script.Calls ? window : nullptr));
+        CHECK_EQ(Script.ActiveDuring, Script.Calls);
         CHECK_EQ(Host.PasswordPromptActive, FALSE);
         CHECK_EQ(IsWindow(window) == FALSE, row.Closes);
-        CHECK_EQ(Host.CloseConfirmed != FALSE, row.Closes);
-        if (!row.Closes)
-            CHECK(GetCursor() == nullptr);   // the prompt showed it; the saver hides it again
-        EndRun(window);
-    }
-}
-
-TEST_CASE("only a guarded host window on windows 9x asks the prompt")
-{
-    struct Row { const char* Name; bool On9x; bool Routine; bool Host; bool Confirmed; };
-    const Row rows[] = {
-        {"no password: the first close goes ahead", true, false, true, true},
-        {"not Windows 9x", false, true, true, false},
-        // The settings dialog's preview closes without marking the process's host as closed.
-        {"another saver window", true, false, false, false},
-    };
-    for (const Row& row : rows) {
-        INFO((row.Name));
-        HWND window = StartGuardedRun(row.Routine ? ScriptedPrompt : nullptr, TRUE);
-        REQUIRE(window != nullptr);
-        OnWindows9x = row.On9x;
-        if (!row.Host)
-            Host.HostWindow = nullptr;
-        Close(window);
-        CHECK_EQ(Script.Calls, 0);
-        CHECK(IsWindow(window) == FALSE);
         CHECK_EQ(Host.CloseConfirmed != FALSE, row.Confirmed);
-        EndRun(window);
+        if (!row.Closes)
+            CHECK(GetCursor() == nullptr);  // the prompt showed it; the saver hides it again
+        DestroyWindow(window);
     }
 }
 
-TEST_CASE("at most two waiting timer ticks are dropped before the prompt")
+TEST_CASE("at most two waiting timer ticks are dropped before the prompt, other messages kept")
 {
-    struct Row { int Waiting; int Left; };
-    const Row rows[] = {{0, 0}, {1, 0}, {2, 0}, {3, 1}, {5, 3}};
-    for (const Row& row : rows) {
-        INFO((std::to_string(row.Waiting) + " waiting"));
-        HWND window = StartGuardedRun(ScriptedPrompt, FALSE);
-        REQUIRE(window != nullptr);
-        for (int tick = 0; tick < row.Waiting; ++tick)
+    for (const auto& row : {std::pair{0, 0}, {1, 0}, {2, 0}, {3, 1}, {5, 3}}) {
+        CAPTURE(row.first);
+        HWND window = StartGuardedRun(FALSE);
+        for (int tick = 0; tick < row.first; ++tick)
             PostMessageA(window, WM_TIMER, 6, 0);
-        PostMessageA(window, OtherMessage, 0, 0);
+        PostMessageA(window, WM_USER, 0, 0);
         Close(window);
-        CHECK_EQ(Script.Calls, 1);
-        CHECK_EQ(Script.TimerTicksLeft, row.Left);
+        CHECK_EQ(Script.TimerTicksLeft, row.second);
         CHECK(Script.OtherMessageKept);
-        EndRun(window);
+        DestroyWindow(window);
     }
 }
 
 TEST_CASE("a close or a key while the prompt is up changes nothing")
 {
-    HWND window = StartGuardedRun(ScriptedPrompt, FALSE);
-    REQUIRE(window != nullptr);
+    HWND window = StartGuardedRun(FALSE);
     Script.CloseDuring = true;
     CHECK_EQ(Close(window), 0);
     CHECK_EQ(Script.Calls, 1);
     CHECK_EQ(Script.NestedCloseAnswer, 0);
     CHECK(!Script.ClosePostedDuring);
-    CHECK(IsWindow(window) != FALSE);
+    CHECK(IsWindow(window));
     CHECK_EQ(Host.CloseConfirmed, FALSE);
-    EndRun(window);
+    DestroyWindow(window);
 }
 
-TEST_CASE("the pause before another prompt runs from the end of the last")
+TEST_CASE("the pause before another prompt runs from the end of the last one")
 {
-    HWND window = StartGuardedRun(ScriptedPrompt, FALSE);
-    REQUIRE(window != nullptr);
-    Script.HoldMs = PasswordRepromptMs + 100;   // a slow hand: longer than the pause itself
+    HWND window = StartGuardedRun(FALSE);
+    Script.HoldMs = PasswordRepromptMs + 100;  // a slow hand: longer than the pause itself
     Close(window);
+    Close(window);  // straight after the prompt ended
     CHECK_EQ(Script.Calls, 1);
-    Close(window);   // straight after the prompt ended
-    CHECK_EQ(Script.Calls, 1);
-    CHECK(IsWindow(window) != FALSE);
+    CHECK(IsWindow(window));
     Sleep(PasswordRepromptMs + 100);
     Script.Answer = 1;
     Close(window);
     CHECK_EQ(Script.Calls, 2);
-    CHECK(IsWindow(window) == FALSE);
-    EndRun(window);
+    CHECK(!IsWindow(window));
 }
-
-namespace {
-
-std::string FixtureFolder()
-{
-    std::string path = std::string("Z:") + GLIMMORA_FIXTURE_FOLDER;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-constexpr char Desktop[] = "Control Panel\\Desktop";
-
-void SetUsePassword(DWORD type, const void* data, DWORD size)
-{
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, Desktop, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    if (data)
-        RegSetValueExA(key, "ScreenSaveUsePassword", 0, type, static_cast<const BYTE*>(data), size);
-    else
-        RegDeleteValueA(key, "ScreenSaveUsePassword");
-    RegCloseKey(key);
-}
-
-}  // namespace
 
 TEST_CASE("the verification routine is loaded only when the user asked for a password")
 {
-    // The fixture stands in for the system's PASSWORD.CPL.
-    REQUIRE(SetDllDirectoryA(FixtureFolder().c_str()));
-    const DWORD zero = 0, one = 1;
-    const BYTE oneByte[] = {1}, highByte[] = {0, 0, 0, 1}, eightBytes[] = {1, 0, 0, 0, 0, 0, 0, 0};
-    const char text[] = "1";
-    struct Row { const char* Name; bool On9x; DWORD Type; const void* Data; DWORD Size; bool Loaded; };
-    const Row rows[] = {
-        {"missing", true, REG_DWORD, nullptr, 0, false},
-        {"0", true, REG_DWORD, &zero, 4, false},
-        {"1", true, REG_DWORD, &one, 4, true},
-        {"one byte", true, REG_BINARY, oneByte, 1, true},
-        {"high byte of four", true, REG_BINARY, highByte, 4, true},
-        {"text, read as its bytes", true, REG_SZ, text, 2, true},
-        {"longer than four bytes", true, REG_BINARY, eightBytes, 8, false},
-        {"1, not Windows 9x", false, REG_DWORD, &one, 4, false},
+    const std::string folder = std::string("Z:") + GLIMMORA_FIXTURE_FOLDER;  // holds a stand-in PASSWORD.CPL
+    VerifyScreenSavePwd = nullptr;
+    REQUIRE(SetDllDirectoryA(folder.c_str()));
+    const BYTE one[] = {1, 0, 0, 0}, zero[4] = {}, high[] = {0, 0, 0, 1}, eight[] = {1, 0, 0, 0, 0, 0, 0, 0};
+    const struct { const char* Name; bool On9x; DWORD Type; const void* Data; DWORD Size; bool Loaded; } rows[] = {
+        {"missing", true, REG_DWORD, nullptr, 0, false}, {"0", true, REG_DWORD, zero, 4, false},
+        {"1", true, REG_DWORD, one, 4, true}, {"one byte", true, REG_BINARY, one, 1, true},
+        {"high byte of four", true, REG_BINARY, high, 4, true}, {"text, read as its bytes", true, REG_SZ, "1", 2, true},
+        {"longer than four bytes", true, REG_BINARY, eight, 8, false}, {"1, not Windows 9x", false, REG_DWORD, one, 4, false},
     };
-    for (const Row& row : rows) {
-        INFO((row.Name));
-        SetUsePassword(row.Type, row.Data, row.Size);
+    HKEY key;
+    REQUIRE_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr), 0);
+    for (const auto& row : rows) {
+        INFO(std::string(row.Name));
+        RegDeleteValueA(key, "ScreenSaveUsePassword");
+        if (row.Data)
+            RegSetValueExA(key, "ScreenSaveUsePassword", 0, row.Type, static_cast<const BYTE*>(row.Data), row.Size);
         OnWindows9x = row.On9x;
         LoadPasswordSupport();
-        LoadPasswordSupport();   // a second load replaces the first
+        LoadPasswordSupport();  // a second load replaces the first
         CHECK_EQ(PasswordSupport.Library != nullptr, row.Loaded);
         CHECK_EQ(VerifyScreenSavePwd != nullptr, row.Loaded);
         UnloadPasswordSupport();
-        CHECK(PasswordSupport.Library == nullptr);
+        CHECK(!PasswordSupport.Library);
         CHECK(!VerifyScreenSavePwd);
-        CHECK(GetModuleHandleA("PASSWORD.CPL") == nullptr);
+        CHECK(!GetModuleHandleA("PASSWORD.CPL"));
     }
+    RegDeleteValueA(key, "ScreenSaveUsePassword");
+    RegCloseKey(key);
     OnWindows9x = FALSE;
-    SetUsePassword(REG_DWORD, nullptr, 0);
     SetDllDirectoryA(nullptr);
 }

@@ -1,91 +1,53 @@
+// The help control's loader in this process: found where it is registered,
+// loaded once, given up for good after a failure. A test control (ordinal 14
+// records each request in the registry) stands in for the real one, and
+// Wine's own control is off for this program, so that loading it by name fails.
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
-// The help control's loader in this process: finding the control where it
-// is registered, loading it once, giving up for good after a failure. A test
-// help control (a DLL of this test suite with ordinal 14) stands in for the
-// real one and records every request in the registry. Wine's own control is
-// switched off for this program, so that loading "by name" fails when the
-// tests need it to.
 #include <windows.h>
+
+#include <doctest.h>
 #include <htmlhelp.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "shell/help_popup.h"
-#include <doctest.h>
 
 namespace {
 
 const char* const ControlKey = "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
 const char* const RecordKey = "Software\\Glimmora\\Tests\\HelpControl";
 
-std::string WindowsPath(const char* unixPath)
+std::string TestControl()
 {
-    std::string path = std::string("Z:") + unixPath;
+    std::string path = std::string("Z:") + GLIMMORA_HELP_TEST_CONTROL;
     for (char& c : path)
-        if (c == '/')
-            c = '\\';
+        c = c == '/' ? '\\' : c;
     return path;
 }
 
-std::string TestControlPath() { return WindowsPath(GLIMMORA_HELP_TEST_CONTROL); }
-
-// The registration as Wine made it, put back when the program ends.
-struct SavedRegistration {
-    bool Present;
-    DWORD Type;
-    std::vector<BYTE> Data;
-    SavedRegistration()
-    {
-        HKEY key;
-        Present = false;
-        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ControlKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return;
-        DWORD size = 0;
-        if (RegQueryValueExA(key, nullptr, nullptr, &Type, nullptr, &size) == ERROR_SUCCESS) {
-            Data.resize(size);
-            Present = RegQueryValueExA(key, nullptr, nullptr, &Type, Data.data(), &size) == ERROR_SUCCESS;
-        }
-        RegCloseKey(key);
-    }
-    ~SavedRegistration()
-    {
-        HKEY key;
-        if (RegCreateKeyExA(HKEY_CLASSES_ROOT, ControlKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-            ERROR_SUCCESS)
-            return;
-        if (Present)
-            RegSetValueExA(key, nullptr, 0, Type, Data.data(), static_cast<DWORD>(Data.size()));
-        else
-            RegDeleteValueA(key, nullptr);
-        RegCloseKey(key);
-    }
-};
-SavedRegistration OriginalRegistration;
-
+// Registers the control at this path; a null type deletes the registration.
 void Register(DWORD type, const std::string& text)
 {
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, ControlKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, nullptr, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
+    RegCreateKeyExA(HKEY_CLASSES_ROOT, ControlKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    if (type)
+        RegSetValueExA(key, nullptr, 0, type, reinterpret_cast<const BYTE*>(text.data()), DWORD(text.size() + 1));
+    else
+        RegDeleteValueA(key, nullptr);
     RegCloseKey(key);
 }
 
-void Unregister()
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, ControlKey, 0, KEY_WRITE, &key) != ERROR_SUCCESS)
-        return;
-    RegDeleteValueA(key, nullptr);
-    RegCloseKey(key);
-}
+// The registration as Wine made it, put back when the program ends.
+struct SavedRegistration {
+    DWORD Type = 0, Size = 1024;
+    char Path[1024] = "";
+    SavedRegistration() { RegGetValueA(HKEY_CLASSES_ROOT, ControlKey, nullptr, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, &Type, Path, &Size); }
+    ~SavedRegistration() { Register(Type, Path); }
+} Saved;
 
-// Forgets the loaded control, as a fresh process would.
-void FreshHelpState()
+// Forgets the loaded control and its record, as a fresh process would.
+void Fresh()
 {
     if (HelpControl.HelpControlLibrary)
         FreeLibrary(HelpControl.HelpControlLibrary);
@@ -93,170 +55,111 @@ void FreshHelpState()
     RegDeleteTreeA(HKEY_CURRENT_USER, RecordKey);
 }
 
-DWORD RecordedNumber(const char* name)
+uint64_t Recorded(const char* name)
 {
-    DWORD value = 0xDEADBEEF, size = sizeof value;
-    RegGetValueA(HKEY_CURRENT_USER, RecordKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
-    return value;
-}
-
-std::string RecordedText(const char* name)
-{
-    char text[512] = "";
-    DWORD size = sizeof text;
-    RegGetValueA(HKEY_CURRENT_USER, RecordKey, name, RRF_RT_REG_SZ, nullptr, text, &size);
-    return text;
-}
-
-uint64_t RecordedWindow()
-{
-    uint64_t value = 0;
+    uint64_t value = 0xDEADBEEF;
     DWORD size = sizeof value;
-    RegGetValueA(HKEY_CURRENT_USER, RecordKey, "Window", RRF_RT_REG_QWORD, nullptr, &value, &size);
+    RegGetValueA(HKEY_CURRENT_USER, RecordKey, name, RRF_RT_REG_DWORD | RRF_RT_REG_QWORD, nullptr, &value, &size);
     return value;
 }
 
-std::string Expanded(const char* text)
-{
-    char out[1024];
-    ExpandEnvironmentStringsA(text, out, sizeof out);
-    return out;
-}
-
-HH_POPUP SamplePopup(const char* text)
+HWND Popup(HWND window, const char* file, UINT command, const char* text)
 {
     HH_POPUP popup = {};
-    popup.cbStruct = sizeof popup;
-    popup.pszText = text;
-    popup.pt = {123, 456};
-    return popup;
+    popup.cbStruct = sizeof popup, popup.pszText = text, popup.pt = {123, 456};
+    return ShowHelpPopup(window, file, command, reinterpret_cast<DWORD_PTR>(&popup));
 }
 
 }  // namespace
 
-TEST_CASE("copy bounded copies cuts or refuses")
+TEST_CASE("CopyBounded copies, cuts or refuses")
 {
-    struct Row { size_t Capacity; const char* Source; int32_t Status; const char* Result; };
-    const Row rows[] = {
-        {4, "abc", 0, "abc"},
-        {3, "abc", CopyBoundedCut, "ab"},
-        {10, "", 0, ""},
-        {1, "", 0, ""},
-        {1, "a", CopyBoundedCut, ""},
-        {2147483647, "xy", 0, "xy"},
-        {0, "abc", CopyBoundedBadCapacity, "untouched"},
-        {2147483648u, "abc", CopyBoundedBadCapacity, "untouched"},
-        {static_cast<size_t>(-1), "abc", CopyBoundedBadCapacity, "untouched"},
+    const struct { size_t Capacity; const char* Source; int32_t Status; const char* Result; } rows[] = {
+        {4, "abc", 0, "abc"}, {3, "abc", CopyBoundedCut, "ab"}, {10, "", 0, ""}, {1, "", 0, ""},
+        {1, "a", CopyBoundedCut, ""}, {2147483647, "xy", 0, "xy"}, {0, "abc", CopyBoundedBadCapacity, "untouched"},
+        {2147483648u, "abc", CopyBoundedBadCapacity, "untouched"}, {size_t(-1), "abc", CopyBoundedBadCapacity, "untouched"},
     };
-    for (const Row& row : rows) {
-        INFO((std::to_string(row.Capacity) + " \"" + row.Source + "\""));
+    for (const auto& row : rows) {
+        CAPTURE(row.Capacity);
         char buffer[16] = "untouched";
         CHECK_EQ(CopyBounded(buffer, row.Capacity, row.Source), row.Status);
         CHECK_EQ(std::string(buffer), row.Result);
     }
-    CHECK(CopyBoundedBadCapacity < 0);
-    CHECK(CopyBoundedCut < 0);
 }
 
-TEST_CASE("help control path is read from its registration")
+TEST_CASE("the help control's path is read from its registration")
 {
     SetEnvironmentVariableA("GLIMMORA_LONG", std::string(300, 'L').c_str());
-    const std::string longest = "C:\\" + std::string(256, 'p');   // 259 characters
-    struct Row { const char* Case; DWORD Type; std::string Stored; bool Found; std::string Path; };
-    const Row rows[] = {
-        {"plain", REG_SZ, "C:\\windows\\system32\\hhctrl.ocx", true, "C:\\windows\\system32\\hhctrl.ocx"},
-        {"expandable", REG_EXPAND_SZ, "%SystemRoot%\\system32\\hhctrl.ocx", true,
-         Expanded("%SystemRoot%\\system32\\hhctrl.ocx")},
-        {"references in a plain value stay", REG_SZ, "%SystemRoot%\\hh.ocx", true, "%SystemRoot%\\hh.ocx"},
-        {"259 characters", REG_SZ, longest, true, longest},
-        {"longer than the buffer", REG_SZ, longest + "xx", false, ""},
-        {"expanding beyond the buffer", REG_EXPAND_SZ, "C:\\%GLIMMORA_LONG%", false, ""},
+    char expanded[MAX_PATH];
+    ExpandEnvironmentStringsA("%SystemRoot%\\system32\\hhctrl.ocx", expanded, MAX_PATH);
+    const std::string longest = "C:\\" + std::string(256, 'p');  // 259 characters
+    const struct { const char* Name; DWORD Type; std::string Stored, Path; } rows[] = {
+        {"plain", REG_SZ, "C:\\windows\\hh.ocx", "C:\\windows\\hh.ocx"},
+        {"expandable", REG_EXPAND_SZ, "%SystemRoot%\\system32\\hhctrl.ocx", expanded},
+        {"references in a plain value stay", REG_SZ, "%SystemRoot%\\hh.ocx", "%SystemRoot%\\hh.ocx"},
+        {"259 characters", REG_SZ, longest, longest},
+        {"longer than the buffer", REG_SZ, longest + "xx", ""},
+        {"expanding beyond the buffer", REG_EXPAND_SZ, "C:\\%GLIMMORA_LONG%", ""},
+        {"not registered", 0, "", ""},
     };
-    for (const Row& row : rows) {
-        INFO((row.Case));
+    for (const auto& row : rows) {
+        INFO(std::string(row.Name));
         Register(row.Type, row.Stored);
         char path[MAX_PATH] = "";
-        CHECK_EQ(GetHelpControlPath(path) != FALSE, row.Found);
-        if (row.Found)
-            CHECK_EQ(std::string(path), row.Path);
+        CHECK_EQ(GetHelpControlPath(path) ? std::string(path) : "not found", row.Path.empty() ? "not found" : row.Path);
     }
-    Unregister();
-    char path[MAX_PATH];
-    CHECK(!GetHelpControlPath(path));
 }
 
-TEST_CASE("help control is loaded once and passes requests unchanged")
+TEST_CASE("the help control is loaded once and passes requests unchanged")
 {
-    FreshHelpState();
-    const std::string dll = TestControlPath();
-    const std::string folder = dll.substr(0, dll.find_last_of('\\'));
+    Fresh();
+    const std::string dll = TestControl(), folder = dll.substr(0, dll.find_last_of('\\'));
     SetEnvironmentVariableA("GLIMMORA_HELP_FOLDER", folder.c_str());
     Register(REG_EXPAND_SZ, "%GLIMMORA_HELP_FOLDER%" + dll.substr(folder.size()));
-
     HWND window = GetDesktopWindow();
-    HH_POPUP popup = SamplePopup("first");
-    const HWND answer = ShowHelpPopup(window, "some.chm", HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup));
-    CHECK(answer == reinterpret_cast<HWND>(static_cast<uintptr_t>(0x5150)));
-    CHECK_EQ(RecordedNumber("Calls"), 1ul);
-    CHECK_EQ(RecordedNumber("Command"), 14ul);
-    CHECK_EQ(RecordedNumber("FileGiven"), 1ul);
-    CHECK_EQ(RecordedText("Text"), "first");
-    CHECK_EQ(RecordedNumber("X"), 123ul);
-    CHECK_EQ(RecordedNumber("Y"), 456ul);
-    CHECK_EQ(RecordedWindow(), static_cast<uint64_t>(reinterpret_cast<uintptr_t>(window)));
-    CHECK(HelpControl.HelpControlLibrary == GetModuleHandleA("help_test_control.dll"));
-
+    CHECK(Popup(window, "some.chm", HH_DISPLAY_TEXT_POPUP, "first") == reinterpret_cast<HWND>(0x5150));
+    const struct { const char* Name; uint64_t Value; } first[] = {{"Calls", 1}, {"Command", 14}, {"FileGiven", 1},
+        {"X", 123}, {"Y", 456}, {"Window", reinterpret_cast<uintptr_t>(window)}};
+    for (const auto& row : first)
+        CHECK_EQ(Recorded(row.Name), row.Value);
+    char text[64] = "";
+    DWORD size = sizeof text;
+    RegGetValueA(HKEY_CURRENT_USER, RecordKey, "Text", RRF_RT_REG_SZ, nullptr, text, &size);
+    CHECK_EQ(std::string(text), "first");
     // Later requests neither read the registration nor load anything again.
     Register(REG_SZ, "C:\\nowhere\\missing.ocx");
-    popup = SamplePopup("second");
-    ShowHelpPopup(window, nullptr, 99, reinterpret_cast<DWORD_PTR>(&popup));
-    CHECK_EQ(RecordedNumber("Calls"), 2ul);
-    CHECK_EQ(RecordedNumber("Command"), 99ul);
-    CHECK_EQ(RecordedNumber("FileGiven"), 0ul);
-    CHECK(!HelpControl.HelpLoadFailed);
-    FreshHelpState();
+    Popup(window, nullptr, 99, "second");
+    CHECK_EQ(Recorded("Calls"), 2u);
+    CHECK_EQ(Recorded("Command"), 99u);
+    CHECK_EQ(Recorded("FileGiven"), 0u);
+    CHECK(HelpControl.HelpControlLibrary == GetModuleHandleA("help_test_control.dll"));
+    Fresh();
 }
 
-TEST_CASE("a help control that does not load is not tried again")
+TEST_CASE("a help control that does not load or lacks its entry is not tried again")
 {
-    REQUIRE(LoadLibraryA("hhctrl.ocx") == nullptr);  // Wine's own control is off for this program
-    FreshHelpState();
-    Register(REG_SZ, "C:\\nowhere\\missing.ocx");
-    HH_POPUP popup = SamplePopup("lost");
-    CHECK(ShowHelpPopup(nullptr, nullptr, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup)) == nullptr);
-    CHECK(HelpControl.HelpLoadFailed);
-
-    Register(REG_SZ, TestControlPath());
-    CHECK(ShowHelpPopup(nullptr, nullptr, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup)) == nullptr);
-    CHECK(GetModuleHandleA("help_test_control.dll") == nullptr);
-    CHECK_EQ(RecordedNumber("Calls"), 0xDEADBEEFul);
-
-    // Nothing registered at all: the same quiet failure.
-    FreshHelpState();
-    Unregister();
-    CHECK(ShowHelpPopup(nullptr, nullptr, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup)) == nullptr);
-    CHECK(HelpControl.HelpLoadFailed);
-    FreshHelpState();
-}
-
-TEST_CASE("a help control without its entry is not tried again")
-{
+    REQUIRE(!LoadLibraryA("hhctrl.ocx"));  // Wine's own control is off for this program
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
-    const std::string library = std::string(system) + "\\msimg32.dll";
-    HMODULE check = LoadLibraryA(library.c_str());
-    REQUIRE(check != nullptr);
-    REQUIRE(!GetProcAddress(check, MAKEINTRESOURCEA(14)));
-
-    FreshHelpState();
-    Register(REG_SZ, library);
-    HH_POPUP popup = SamplePopup("no entry");
-    CHECK(ShowHelpPopup(nullptr, nullptr, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup)) == nullptr);
-    CHECK(HelpControl.HelpLoadFailed);
-    CHECK(HelpControl.HelpControlLibrary == check);
-    Register(REG_SZ, TestControlPath());
-    CHECK(ShowHelpPopup(nullptr, nullptr, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup)) == nullptr);
-    CHECK(GetModuleHandleA("help_test_control.dll") == nullptr);
-    FreshHelpState();
-    FreeLibrary(check);
+    HMODULE entryless = LoadLibraryA((std::string(system) + "\\msimg32.dll").c_str());
+    REQUIRE(!GetProcAddress(entryless, MAKEINTRESOURCEA(14)));
+    const struct { const char* Name; DWORD Type; std::string Path; HMODULE Kept; } rows[] = {
+        {"missing file", REG_SZ, "C:\\nowhere\\missing.ocx", nullptr},
+        {"nothing registered", 0, "", nullptr},
+        {"no entry 14", REG_SZ, std::string(system) + "\\msimg32.dll", entryless},
+    };
+    for (const auto& row : rows) {
+        INFO(std::string(row.Name));
+        Fresh();
+        Register(row.Type, row.Path);
+        CHECK(!Popup(nullptr, nullptr, HH_DISPLAY_TEXT_POPUP, "lost"));
+        CHECK(HelpControl.HelpLoadFailed);
+        CHECK(HelpControl.HelpControlLibrary == row.Kept);
+        Register(REG_SZ, TestControl());
+        CHECK(!Popup(nullptr, nullptr, HH_DISPLAY_TEXT_POPUP, "lost"));
+        CHECK(!GetModuleHandleA("help_test_control.dll"));
+        CHECK_EQ(Recorded("Calls"), 0xDEADBEEFu);
+    }
+    Fresh();
+    FreeLibrary(entryless);
 }
