@@ -1,14 +1,16 @@
 // Shared by the in-process picture tests: logos painted pixel by pixel, and a
 // scene of the package, the logo surface as the saver window leaves it for a
-// mode, and a memory context of the display's format standing in for the window.
+// mode, and a memory context of the display's format standing in for the window's.
 #pragma once
 
 #include <windows.h>
 
 #include <doctest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "engine/engine.h"
@@ -20,8 +22,9 @@
 int LiveGdiObjects();
 
 constexpr COLORREF Red = RGB(255, 0, 0), Green = RGB(0, 255, 0), Blue = RGB(0, 0, 255), Yellow = RGB(255, 255, 0),
-                   Magenta = RGB(255, 0, 255), White = RGB(255, 255, 255), Background = RGB(0x20, 0x30, 0x40);
+                   Magenta = RGB(255, 0, 255), White = RGB(255, 255, 255), Bg = RGB(0x20, 0x30, 0x40);
 using Painter = std::function<COLORREF(int32_t x, int32_t y)>;
+const Painter Empty = [](int32_t, int32_t) { return Bg; };
 
 inline Painter Quarters(int32_t w, int32_t h)
 {
@@ -33,7 +36,7 @@ inline COLORREF Unique(int32_t x, int32_t y) { return RGB(10 + x * 5, 10 + y * 7
 inline Painter Placed(const Painter& logo, int32_t left, int32_t top, int32_t w, int32_t h)
 {
     return [=](int32_t x, int32_t y) {
-        return x >= left && y >= top && x < left + w && y < top + h ? logo(x - left, y - top) : Background;
+        return x >= left && y >= top && x < left + w && y < top + h ? logo(x - left, y - top) : Bg;
     };
 }
 
@@ -51,7 +54,7 @@ inline void UsePackage(int32_t w, int32_t h, const Painter& paint, int32_t trans
     PackageImage = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED, bmp.size()));
     std::memcpy(PackageImage, bmp.data(), bmp.size());
     PackageTrailer.ImageSize = static_cast<int32_t>(bmp.size());
-    PackageTrailer.BackgroundColor = Background;
+    PackageTrailer.BackgroundColor = Bg;
     PackageTrailer.TransparentColor = transparent;
 }
 
@@ -66,7 +69,8 @@ struct Scene {
     int32_t W, H;
     HDC Dc;
     HBITMAP Bitmap;
-    HGDIOBJ Previous;
+    HPEN Pen = CreatePen(PS_SOLID, 1, Bg);  // the window's own; Plain erases with it
+    HGDIOBJ Previous, PreviousPen;
     Scene(int32_t w, int32_t h, const Painter& logo, int32_t clientWidth, int32_t clientHeight,
           int32_t transparent = -1, bool tiled = false)
         : W(clientWidth), H(clientHeight)
@@ -74,26 +78,23 @@ struct Scene {
         UsePackage(w, h, logo, transparent);
         LogoSurface = {};
         LogoSurface.DisplayDC = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-        LogoSurface.BackgroundBrush = CreateSolidBrush(Background);
+        LogoSurface.BackgroundBrush = CreateSolidBrush(Bg);
         LogoSurface.ClientWidth = W, LogoSurface.ClientHeight = H;
         LoadLogoSurface();
-        LogoSurface.Tiled = tiled;
-        LogoSurface.DrawTransparent = transparent >= 0;
+        LogoSurface.Tiled = tiled, LogoSurface.DrawTransparent = transparent >= 0;
         LogoSurface.Width = tiled ? W : LogoSurface.NaturalWidth;
         LogoSurface.Height = tiled ? H : LogoSurface.NaturalHeight;
         Dc = CreateCompatibleDC(LogoSurface.DisplayDC);
         Bitmap = CreateCompatibleBitmap(LogoSurface.DisplayDC, W, H);
-        Previous = SelectObject(Dc, Bitmap);
-        Fill(Background);
+        Previous = SelectObject(Dc, Bitmap), PreviousPen = SelectObject(Dc, Pen);
+        Fill(Bg);
     }
     ~Scene()
     {
-        SelectObject(Dc, Previous);
-        DeleteDC(Dc);
-        DeleteObject(Bitmap);
+        SelectObject(Dc, Previous), SelectObject(Dc, PreviousPen);
+        DeleteDC(Dc), DeleteObject(Bitmap), DeleteObject(Pen);
         ReleaseLogoSurface();
-        DeleteObject(LogoSurface.BackgroundBrush);
-        DeleteDC(LogoSurface.DisplayDC);
+        DeleteObject(LogoSurface.BackgroundBrush), DeleteDC(LogoSurface.DisplayDC);
         LogoSurface = {};
         FreePackageImage();
     }
@@ -136,7 +137,7 @@ struct Scene {
         const Picture picture = Snap();
         RECT e = {W, H, 0, 0};
         for (int32_t i = 0; i < W * H; ++i)
-            if (picture(i % W, i / W) != Background)
+            if (picture(i % W, i / W) != Bg)
                 e = {std::min<LONG>(e.left, i % W), std::min<LONG>(e.top, i / W), std::max<LONG>(e.right, i % W + 1),
                      std::max<LONG>(e.bottom, i / W + 1)};
         return e;

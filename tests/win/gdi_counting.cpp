@@ -1,7 +1,6 @@
 // The counter behind gdi_counting.h: a handle is live from its creation until
 // the call that deletes or releases it succeeds.
-#define GLIMMORA_GDI_COUNTER
-#include "gdi_counting.h"
+#include <windows.h>
 
 namespace {
 
@@ -27,34 +26,25 @@ void Publish()
 #endif
 }
 
-template <typename Handle>
-Handle Note(Handle handle)
-{
-    if (handle && LiveCount < 4096)
-        Live[LiveCount++] = handle;
-    Publish();
-    return handle;
-}
-
-template <typename Result>
-Result Forget(Result done, HANDLE handle)
-{
-    for (int i = 0; done && i < LiveCount; ++i)
-        if (Live[i] == handle) {
-            Live[i] = Live[--LiveCount];
-            break;
-        }
-    Publish();
-    return done;
-}
-
 }  // namespace
 
 int LiveGdiObjects() { return LiveCount; }
 
-#define GLIMMORA_DEFINE_COUNTED(Type, Name, Parameters, Arguments) \
-    Type Counted##Name Parameters { return Note(Name Arguments); }
-GLIMMORA_COUNTED_CREATORS(GLIMMORA_DEFINE_COUNTED)
-int CountedReleaseDC(HWND window, HDC dc) { return Forget(ReleaseDC(window, dc), dc); }
-BOOL CountedDeleteDC(HDC dc) { return Forget(DeleteDC(dc), dc); }
-BOOL CountedDeleteObject(HGDIOBJ object) { return Forget(DeleteObject(object), object); }
+HANDLE NoteGdiObject(HANDLE created)
+{
+    if (created && LiveCount < 4096)
+        Live[LiveCount++] = created;
+    Publish();
+    return created;
+}
+
+BOOL ForgetGdiObject(BOOL deleted, HANDLE object)
+{
+    for (int i = 0; deleted && i < LiveCount; ++i)
+        if (Live[i] == object) {
+            Live[i] = Live[--LiveCount];
+            break;
+        }
+    Publish();
+    return deleted;
+}

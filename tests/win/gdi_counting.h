@@ -5,42 +5,23 @@
 
 #include <windows.h>
 
-// Each creator: result type, name, parameters, arguments.
-#define GLIMMORA_COUNTED_CREATORS(X)                                                                          \
-    X(HDC, CreateDCA, (LPCSTR a, LPCSTR b, LPCSTR c, const DEVMODEA* d), (a, b, c, d))                        \
-    X(HDC, CreateCompatibleDC, (HDC dc), (dc))                                                                \
-    X(HBITMAP, CreateCompatibleBitmap, (HDC dc, int w, int h), (dc, w, h))                                    \
-    X(HBITMAP, CreateDIBitmap, (HDC dc, const BITMAPINFOHEADER* h, DWORD i, const void* b, const BITMAPINFO* f, \
-                                UINT u), (dc, h, i, b, f, u))                                                  \
-    X(HBITMAP, CreateBitmap, (int w, int h, UINT p, UINT c, const void* b), (w, h, p, c, b))                  \
-    X(HBITMAP, CreateDIBSection, (HDC dc, const BITMAPINFO* f, UINT u, void** b, HANDLE s, DWORD o),            \
-      (dc, f, u, b, s, o))                                                                                     \
-    X(HBRUSH, CreateSolidBrush, (COLORREF c), (c))                                                            \
-    X(HPEN, CreatePen, (int s, int w, COLORREF c), (s, w, c))                                                 \
-    X(HFONT, CreateFontIndirectA, (const LOGFONTA* f), (f))                                                   \
-    X(HDC, GetDC, (HWND w), (w))
-
-#define GLIMMORA_DECLARE_COUNTED(Type, Name, Parameters, Arguments) Type Counted##Name Parameters;
-GLIMMORA_COUNTED_CREATORS(GLIMMORA_DECLARE_COUNTED)
-int CountedReleaseDC(HWND window, HDC dc);
-BOOL CountedDeleteDC(HDC dc);
-BOOL CountedDeleteObject(HGDIOBJ object);
-
+HANDLE NoteGdiObject(HANDLE created);
+BOOL ForgetGdiObject(BOOL deleted, HANDLE object);
 // Objects created through the counter and not yet deleted.
 int LiveGdiObjects();
 
-#ifndef GLIMMORA_GDI_COUNTER
-#define CreateDCA CountedCreateDCA
-#define CreateCompatibleDC CountedCreateCompatibleDC
-#define CreateCompatibleBitmap CountedCreateCompatibleBitmap
-#define CreateDIBitmap CountedCreateDIBitmap
-#define CreateBitmap CountedCreateBitmap
-#define CreateDIBSection CountedCreateDIBSection
-#define CreateSolidBrush CountedCreateSolidBrush
-#define CreatePen CountedCreatePen
-#define CreateFontIndirectA CountedCreateFontIndirectA
-#define GetDC CountedGetDC
-#define ReleaseDC CountedReleaseDC
-#define DeleteDC CountedDeleteDC
-#define DeleteObject CountedDeleteObject
-#endif
+// Inside its own expansion a macro's name is the real function.
+#define GLIMMORA_COUNTED(Type, Call) static_cast<Type>(NoteGdiObject(Call))
+#define CreateDCA(...) GLIMMORA_COUNTED(HDC, CreateDCA(__VA_ARGS__))
+#define CreateCompatibleDC(...) GLIMMORA_COUNTED(HDC, CreateCompatibleDC(__VA_ARGS__))
+#define CreateCompatibleBitmap(...) GLIMMORA_COUNTED(HBITMAP, CreateCompatibleBitmap(__VA_ARGS__))
+#define CreateDIBitmap(...) GLIMMORA_COUNTED(HBITMAP, CreateDIBitmap(__VA_ARGS__))
+#define CreateBitmap(...) GLIMMORA_COUNTED(HBITMAP, CreateBitmap(__VA_ARGS__))
+#define CreateDIBSection(...) GLIMMORA_COUNTED(HBITMAP, CreateDIBSection(__VA_ARGS__))
+#define CreateSolidBrush(...) GLIMMORA_COUNTED(HBRUSH, CreateSolidBrush(__VA_ARGS__))
+#define CreatePen(...) GLIMMORA_COUNTED(HPEN, CreatePen(__VA_ARGS__))
+#define CreateFontIndirectA(...) GLIMMORA_COUNTED(HFONT, CreateFontIndirectA(__VA_ARGS__))
+#define GetDC(...) GLIMMORA_COUNTED(HDC, GetDC(__VA_ARGS__))
+#define ReleaseDC(window, dc) ForgetGdiObject(ReleaseDC(window, dc), dc)
+#define DeleteDC(dc) ForgetGdiObject(DeleteDC(dc), dc)
+#define DeleteObject(object) ForgetGdiObject(DeleteObject(object), object)

@@ -65,25 +65,34 @@ LRESULT Close(HWND window) { return SendMessageA(window, WM_CLOSE, 0, 0); }
 
 TEST_CASE("on Windows 9x the prompt decides whether a guarded host window closes; nothing else asks it")
 {
-    const struct { const char* Name; bool On9x, Routine, Host; BOOL Answer; bool Closes, Confirmed; } rows[] = {
-        {"wrong password or cancel", true, true, true, 0, false, false},
-        {"right password", true, true, true, 1, true, true},
-        {"any nonzero answer", true, true, true, 7, true, true},
-        {"no password: the first close goes ahead", true, false, true, 1, true, true},
-        {"not Windows 9x", false, true, true, 1, true, false},
+    // Waiting: timer ticks already queued when the prompt starts, of which at most two are dropped.
+    const struct { const char* Name; bool On9x, Routine, Host, CloseDuring; BOOL Answer; int Waiting, Left; bool Closes, Confirmed; } rows[] = {
+        {"wrong password or cancel", true, true, true, false, 0, 3, 1, false, false},
+        {"right password", true, true, true, false, 1, 5, 3, true, true},
+        {"any nonzero answer", true, true, true, false, 7, 2, 0, true, true},
+        {"a close and a key while the prompt is up change nothing", true, true, true, true, 0, 1, 0, false, false},
+        {"no password: the first close goes ahead", true, false, true, false, 1, 0, 0, true, true},
+        {"not Windows 9x", false, true, true, false, 1, 0, 0, true, false},
         // The settings dialog's preview closes without marking the process's host as closed.
-        {"another saver window", true, false, false, 1, true, false},
+        {"another saver window", true, false, false, false, 1, 0, 0, true, false},
     };
     for (const auto& row : rows) {
         INFO(std::string(row.Name));
         HWND window = StartGuardedRun(row.Answer);
-        OnWindows9x = row.On9x;
+        OnWindows9x = row.On9x, Script.CloseDuring = row.CloseDuring;
         VerifyScreenSavePwd = row.Routine ? ScriptedPrompt : nullptr;
         Host.HostWindow = row.Host ? window : nullptr;
+        for (int tick = 0; tick < row.Waiting; ++tick)
+            PostMessageA(window, WM_TIMER, 6, 0);
+        PostMessageA(window, WM_USER, 0, 0);
         CHECK_EQ(Close(window), 0);
         CHECK_EQ(Script.Calls, row.On9x && row.Routine ? 1 : 0);
         CHECK(Script.Owner == (Script.Calls ? window : nullptr));
         CHECK_EQ(Script.ActiveDuring, Script.Calls);
+        CHECK_EQ(Script.TimerTicksLeft, row.Left);
+        CHECK_EQ(Script.OtherMessageKept, Script.Calls == 1);
+        CHECK_EQ(Script.NestedCloseAnswer, 0);
+        CHECK(!Script.ClosePostedDuring);
         CHECK_EQ(Host.PasswordPromptActive, FALSE);
         CHECK_EQ(IsWindow(window) == FALSE, row.Closes);
         CHECK_EQ(Host.CloseConfirmed != FALSE, row.Confirmed);
@@ -91,34 +100,6 @@ TEST_CASE("on Windows 9x the prompt decides whether a guarded host window closes
             CHECK(GetCursor() == nullptr);  // the prompt showed it; the saver hides it again
         DestroyWindow(window);
     }
-}
-
-TEST_CASE("at most two waiting timer ticks are dropped before the prompt, other messages kept")
-{
-    for (const auto& row : {std::pair{0, 0}, {1, 0}, {2, 0}, {3, 1}, {5, 3}}) {
-        CAPTURE(row.first);
-        HWND window = StartGuardedRun(FALSE);
-        for (int tick = 0; tick < row.first; ++tick)
-            PostMessageA(window, WM_TIMER, 6, 0);
-        PostMessageA(window, WM_USER, 0, 0);
-        Close(window);
-        CHECK_EQ(Script.TimerTicksLeft, row.second);
-        CHECK(Script.OtherMessageKept);
-        DestroyWindow(window);
-    }
-}
-
-TEST_CASE("a close or a key while the prompt is up changes nothing")
-{
-    HWND window = StartGuardedRun(FALSE);
-    Script.CloseDuring = true;
-    CHECK_EQ(Close(window), 0);
-    CHECK_EQ(Script.Calls, 1);
-    CHECK_EQ(Script.NestedCloseAnswer, 0);
-    CHECK(!Script.ClosePostedDuring);
-    CHECK(IsWindow(window));
-    CHECK_EQ(Host.CloseConfirmed, FALSE);
-    DestroyWindow(window);
 }
 
 TEST_CASE("the pause before another prompt runs from the end of the last one")

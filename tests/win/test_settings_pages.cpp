@@ -15,8 +15,6 @@
 
 namespace {
 
-const int32_t Kinds[] = {PageGeneral, ModeStatic, ModePlain, ModeBounce, ModeMany, ModeFade, ModeDrip, ModeFalling};
-
 void UseRecord(void (*change)(SaverSettings*) = nullptr)
 {
     UsePackage(40, 30, [](int32_t, int32_t) { return Red; });
@@ -27,7 +25,8 @@ void UseRecord(void (*change)(SaverSettings*) = nullptr)
     Settings->ChangeModeMinutes = 17, Settings->IgnoreInput = IgnoreKeys | IgnoreMovement, Settings->PlainDelayMs = 7000;
     Settings->BounceSpeed = 6, Settings->BounceGravity = 18, Settings->ManyDelayMs = 1100, Settings->FadeSpeed = 2;
     Settings->DripIntervalMs = 410, Settings->DripTile = 1, Settings->FallingSpeed = 13, Settings->FallingLogoCount = 22;
-    Settings->FallingDirection = 12, Settings->FallingFadeInDistance = 0;
+    Settings->FallingDirection = 12, Settings->FallingFadeInDistance = 0, Settings->BounceWrapSides = 0;
+    Settings->FadeRandomPositions = 0;
     if (change)
         change(Settings);
     SettingsDialog = {};
@@ -81,47 +80,53 @@ HWND PreviewWindow() { return FindWindowA("WindowsScreenSaverClassPreview", null
 
 TEST_CASE("every bound control shows its field of the record and writes a change back")
 {
-    for (const ControlBinding& row : std::vector<ControlBinding>(PageBindings, PageBindings + PageBindingCount))
-        for (int32_t kind : Kinds) {
-            if (!BindingServesPage(row, kind) || row.Role == Binding::ClearField || row.Role == Binding::ArrowRange)
+    // The change: a box clicked, a slider to its other end, 48 into a number, the direction Any.
+    const struct { int32_t Kind; int Control; int32_t Shows, Stores, Maximum = 0, Ticks = 0; } rows[] = {
+        {PageGeneral, IDC_CHANGE_MODE, 0, 1}, {PageGeneral, IDC_MINUTES, 17, 48},
+        {PageGeneral, IDC_IGNORE_CLICKS, 0, IgnoreClicks | IgnoreMovement},  // all three: Keyboard dropped
+        {PageGeneral, IDC_IGNORE_MOVEMENT, 1, IgnoreKeys}, {PageGeneral, IDC_IGNORE_KEYS, 1, IgnoreMovement},
+        {ModeStatic, IDC_ENABLED, 1, 136}, {ModePlain, IDC_ENABLED, 0, 142}, {ModeBounce, IDC_ENABLED, 1, 130},
+        {ModeMany, IDC_ENABLED, 0, 154}, {ModeFade, IDC_ENABLED, 0, 170}, {ModeDrip, IDC_ENABLED, 0, 202},
+        {ModeFalling, IDC_ENABLED, 1, 10}, {ModePlain, IDC_DELAY, 7, 15000, 15, 15},
+        {ModeBounce, IDC_GRAVITY, 1, 0}, {ModeBounce, IDC_BOUNCE_SIDES, 1, 1}, {ModeBounce, IDC_SPEED, 6, 10, 10, 10},
+        {ModeMany, IDC_DELAY, 11, 2600, 26, 6}, {ModeFade, IDC_RANDOM_POSITIONS, 0, 1}, {ModeFade, IDC_SPEED, 2, 5, 5, 5},
+        {ModeDrip, IDC_TILE, 1, 0}, {ModeDrip, IDC_SPEED, 6, 10, 10, 2}, {ModeFalling, IDC_FADE_IN_DISTANCE, 0, 1},
+        {ModeFalling, IDC_LOGO_COUNT_ARROWS, 22, 48}, {ModeFalling, IDC_DIRECTION, 12, 15},
+        {ModeFalling, IDC_SPEED, 13, 25, 25, 7},
+    };
+    int checked = 0;
+    for (const auto& row : rows)
+        for (const ControlBinding& binding : std::vector<ControlBinding>(PageBindings, PageBindings + PageBindingCount)) {
+            if (binding.ControlId != row.Control || !BindingServesPage(binding, row.Kind))
                 continue;
-            CAPTURE(kind);
-            CAPTURE(row.ControlId);
+            CAPTURE(row.Kind);
+            CAPTURE(row.Control);
+            ++checked;
             UseRecord();
-            HWND page = OpenPage(kind);
-            const int32_t field = ReadBoundField(*Settings, row);
-            const bool box = row.Role < Binding::Slider && row.Role != Binding::ClearField;
-            const int32_t shown = box ? BoxShownChecked(*Settings, row, kind) : row.Role == Binding::Slider ? SliderPosition(row, field) : field;
-            CHECK_EQ(ControlValue(page, row), shown);
-            if (row.Role == Binding::Slider) {
-                CHECK_EQ(Send(page, row.ControlId, TBM_GETRANGEMIN), row.Minimum);
-                CHECK_EQ(Send(page, row.ControlId, TBM_GETRANGEMAX), row.Maximum);
-                // Ticks at both ends and every multiple of the frequency between.
-                const int32_t frequency = row.TickFrequency ? row.TickFrequency : 1;
-                CHECK_EQ(Send(page, row.ControlId, TBM_GETNUMTICS), (row.Maximum - row.Minimum - 1) / frequency + 2);
+            HWND page = OpenPage(row.Kind);
+            CHECK(Enabled(page, row.Kind == PageGeneral ? IDC_MINUTES : IDC_PREVIEW));  // the rules wait for a command
+            CHECK_EQ(Shown(page, IDC_HIDE_OPTIONS), false);
+            const int32_t shown = ControlValue(page, binding);
+            CHECK_EQ(shown, row.Shows);
+            if (binding.Role == Binding::Slider) {
+                CHECK_EQ(Send(page, row.Control, TBM_GETRANGEMIN), 1);
+                CHECK_EQ(Send(page, row.Control, TBM_GETRANGEMAX), row.Maximum);
+                CHECK_EQ(Send(page, row.Control, TBM_GETNUMTICS), row.Ticks);  // both ends and the multiples between
+                Send(page, row.Control, TBM_SETPOS, TRUE, shown == row.Maximum ? 1 : row.Maximum);
+            } else if (binding.Role == Binding::NumberText || binding.Role == Binding::ArrowCount) {
+                SetDlgItemInt(page, binding.Role == Binding::NumberText ? row.Control : IDC_LOGO_COUNT, 48, FALSE);
+            } else if (binding.Role == Binding::DirectionList) {
+                Send(page, row.Control, CB_SETCURSEL, DirectionCount - 1);
+            } else {
+                Click(page, row.Control);
             }
-            // The other end of a slider, another count or direction, or the box clicked.
-            const int32_t other = row.Role == Binding::Slider ? (shown == row.Maximum ? row.Minimum : row.Maximum) : 48;
-            if (row.Role == Binding::Slider)
-                Send(page, row.ControlId, TBM_SETPOS, TRUE, other);
-            else if (row.Role == Binding::NumberText || row.Role == Binding::ArrowCount)
-                SetDlgItemInt(page, row.Role == Binding::NumberText ? row.ControlId : IDC_LOGO_COUNT, other, FALSE);
-            else if (row.Role == Binding::DirectionList)
-                Send(page, row.ControlId, CB_SETCURSEL, DirectionIndex(15));
-            else
-                Click(page, row.ControlId);
             CHECK_EQ(SettingsDialog.SettingsChanged, 0);
             SendMessageA(page, WMU_READBACK, 0, 0);
             CHECK_EQ(SettingsDialog.SettingsChanged, 1);
-            const int32_t stored = ReadBoundField(*Settings, row);
-            switch (row.Role) {
-            case Binding::Slider: CHECK_EQ(stored, SliderValue(row, other)); break;
-            case Binding::DirectionList: CHECK_EQ(stored, 15); break;
-            case Binding::NumberText: case Binding::ArrowCount: CHECK_EQ(stored, other); break;
-            default: CHECK_EQ(BoxShownChecked(*Settings, row, kind), !shown);
-            }
+            CHECK_EQ(ReadBoundField(*Settings, binding), row.Stores);
             DestroyWindow(page);
         }
+    CHECK_EQ(checked, PageBindingCount + 6 - 2);  // Enabled on all 7 mode pages; no ClearField or arrows' range
 }
 
 TEST_CASE("number boxes store what they hold; the logos box only a whole number from 1 to 50, else the last count")
@@ -185,7 +190,6 @@ TEST_CASE("enabling rules follow the boxes from the first command on")
     DestroyWindow(fade);
     // General: the minutes follow their box; all three ignore boxes drop Keyboard.
     HWND general = OpenPage(PageGeneral);
-    CHECK(!Shown(general, IDC_HIDE_OPTIONS));
     Click(general, IDC_CHANGE_MODE);
     CHECK((!Enabled(general, IDC_MINUTES) && !Enabled(general, IDC_MINUTES_ARROWS) && !Enabled(general, IDC_MINUTES_LABEL)));
     Click(general, IDC_CHANGE_MODE);
@@ -312,6 +316,7 @@ TEST_CASE("Preview shows the page's mode with its unsaved values over the deskto
     HWND page = OpenPage(ModeBounce);
     Send(page, IDC_SPEED, TBM_SETPOS, TRUE, 9);
     Click(page, IDC_PREVIEW);
+    Click(page, IDC_PREVIEW);  // overlapping previews: only the first knows the record as it was
     HWND preview = PreviewWindow();
     REQUIRE(preview != nullptr);
     CHECK(GetWindow(preview, GW_OWNER) == GetAncestor(page, GA_ROOT));
@@ -336,6 +341,7 @@ TEST_CASE("Preview shows the page's mode with its unsaved values over the deskto
     CHECK(!IsWindow(preview));
     MSG quit;
     CHECK(!PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+    DestroyWindow(PreviewWindow());
     CHECK(std::memcmp(Settings, &before, sizeof before) == 0);
     CHECK_EQ(Send(page, IDC_SPEED, TBM_GETPOS), 9);  // the page still shows it, for OK to store
     DestroyWindow(page);
