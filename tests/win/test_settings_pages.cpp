@@ -273,11 +273,15 @@ TEST_CASE("the link label takes the browser's colours and underline, and its hov
         DeleteDC(dc);
         return colour;
     };
+    const std::string fits = "10,20,30" + std::string(55, ' '), tooLong = fits + " ";
     const struct { const char *Underline, *Colour, *UseHover, *HoverColour; COLORREF Link, Hover; bool AtRest, Hovered; } rows[] = {
         {nullptr, nullptr, nullptr, nullptr, RGB(0, 0, 255), RGB(255, 0, 0), true, true},
         {"hover", "0,0,128", "yes", "0,128,0", RGB(0, 0, 128), RGB(0, 128, 0), false, true},
         {"NO", "10,20,30", "no", "0,128,0", RGB(10, 20, 30), RGB(10, 20, 30), false, false},
         {"yes", "128,0", nullptr, "0,128,0", RGB(128, 0, 0), RGB(255, 0, 0), true, true},  // no hover setting keeps red
+        // A value of 63 characters is read; one of 64 does not fit its buffer.
+        {nullptr, fits.c_str(), nullptr, nullptr, RGB(10, 20, 30), RGB(255, 0, 0), true, true},
+        {nullptr, tooLong.c_str(), nullptr, nullptr, RGB(0, 0, 255), RGB(255, 0, 0), true, true},
         {"no", nullptr, nullptr, nullptr, RGB(0, 0, 255), RGB(255, 0, 0), true, true},  // the underline is read once
     };
     for (const auto& row : rows) {
@@ -286,7 +290,7 @@ TEST_CASE("the link label takes the browser's colours and underline, and its hov
         set(Colours, "Anchor Color", row.Colour);
         set(Colours, "Use Anchor Hover Color", row.UseHover);
         set(Colours, "Anchor Color Hover", row.HoverColour);
-        LinkLabel = {RGB(0, 0, 255), RGB(255, 0, 0), &row == rows + 4 ? LinkLabel.LinkUnderlineMode : -1, FALSE, nullptr};
+        LinkLabel = {RGB(0, 0, 255), RGB(255, 0, 0), &row == rows + 6 ? LinkLabel.LinkUnderlineMode : -1, FALSE, nullptr};
         UseRecord();
         HWND page = OpenPage(PageAbout), label = GetDlgItem(page, IDC_WEB_ADDRESS);
         CHECK((GetWindowLongPtrA(label, GWL_STYLE) & SS_NOTIFY) != 0);
