@@ -1,10 +1,8 @@
-// Shared by the in-process picture tests: logos painted pixel by pixel, and a
-// scene of the package, the logo surface as the saver window leaves it for a
-// mode, and a memory context of the display's format standing in for the window's.
+// Shared by the in-process picture tests: logos painted pixel by pixel, and a scene of the package, the logo
+// surface as the saver window leaves it for a mode, and a memory context of the display's format for the window's.
 #pragma once
 
 #include <windows.h>
-
 #include <doctest.h>
 
 #include <algorithm>
@@ -30,14 +28,11 @@ inline Painter Quarters(int32_t w, int32_t h)
 {
     return [=](int32_t x, int32_t y) { return y < h / 2 ? (x < w / 2 ? Red : Green) : (x < w / 2 ? Blue : Yellow); };
 }
-// Every pixel its own colour (up to 49 × 35): a pixel found anywhere tells where it came from.
-inline COLORREF Unique(int32_t x, int32_t y) { return RGB(10 + x * 5, 10 + y * 7, 200); }
+inline COLORREF Unique(int32_t x, int32_t y) { return RGB(10 + x * 5, 10 + y * 7, 200); }  // every pixel its own (to 49 × 35)
 // A w × h logo at (left, top) on the background.
 inline Painter Placed(const Painter& logo, int32_t left, int32_t top, int32_t w, int32_t h)
 {
-    return [=](int32_t x, int32_t y) {
-        return x >= left && y >= top && x < left + w && y < top + h ? logo(x - left, y - top) : Bg;
-    };
+    return [=](int32_t x, int32_t y) { return x >= left && y >= top && x < left + w && y < top + h ? logo(x - left, y - top) : Bg; };
 }
 
 // The package in memory: a w × h logo of these pixels on the background, default settings.
@@ -58,7 +53,6 @@ inline void UsePackage(int32_t w, int32_t h, const Painter& paint, int32_t trans
     PackageTrailer.TransparentColor = transparent;
 }
 
-// Every pixel of a canvas; also a Painter of itself.
 struct Picture {
     std::vector<COLORREF> Pixels;
     int32_t W;
@@ -67,16 +61,16 @@ struct Picture {
 
 struct Scene {
     int32_t W, H;
-    HDC Dc;
+    HDC Dc;  // the memory context standing in for the window's, with its bitmap
     HBITMAP Bitmap;
     HPEN Pen = CreatePen(PS_SOLID, 1, Bg);  // the window's own; Plain erases with it
     HGDIOBJ Previous, PreviousPen;
-    Scene(int32_t w, int32_t h, const Painter& logo, int32_t clientWidth, int32_t clientHeight,
-          int32_t transparent = -1, bool tiled = false)
+    Scene(int32_t w, int32_t h, const Painter& logo, int32_t clientWidth, int32_t clientHeight, int32_t transparent = -1,
+          bool tiled = false)
         : W(clientWidth), H(clientHeight)
     {
         UsePackage(w, h, logo, transparent);
-        LogoSurface = {};
+        LogoSurface = {};  // as the saver window sets it up
         LogoSurface.DisplayDC = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
         LogoSurface.BackgroundBrush = CreateSolidBrush(Bg);
         LogoSurface.ClientWidth = W, LogoSurface.ClientHeight = H;
@@ -91,19 +85,15 @@ struct Scene {
     }
     ~Scene()
     {
-        SelectObject(Dc, Previous), SelectObject(Dc, PreviousPen);
-        DeleteDC(Dc), DeleteObject(Bitmap), DeleteObject(Pen);
+        SelectObject(Dc, Previous), SelectObject(Dc, PreviousPen), DeleteDC(Dc), DeleteObject(Bitmap), DeleteObject(Pen);
         ReleaseLogoSurface();
-        DeleteObject(LogoSurface.BackgroundBrush), DeleteDC(LogoSurface.DisplayDC);
-        LogoSurface = {};
-        FreePackageImage();
+        DeleteObject(LogoSurface.BackgroundBrush), DeleteDC(LogoSurface.DisplayDC), FreePackageImage();
     }
     void Fill(COLORREF colour)
     {
         HBRUSH brush = CreateSolidBrush(colour);
         const RECT all = {0, 0, W, H};
-        FillRect(Dc, &all, brush);
-        DeleteObject(brush);
+        FillRect(Dc, &all, brush), DeleteObject(brush);
     }
     void Run(AnimationHandler handler, int32_t event, int times = 1)
     {
@@ -130,16 +120,5 @@ struct Scene {
         for (int32_t i = 0; i < W * H; ++i)
             wrong += picture(i % W, i / W) != expected(i % W, i / W);
         return wrong;
-    }
-    // The smallest rectangle around every pixel that is not background.
-    RECT Extent() const
-    {
-        const Picture picture = Snap();
-        RECT e = {W, H, 0, 0};
-        for (int32_t i = 0; i < W * H; ++i)
-            if (picture(i % W, i / W) != Bg)
-                e = {std::min<LONG>(e.left, i % W), std::min<LONG>(e.top, i / W), std::max<LONG>(e.right, i % W + 1),
-                     std::max<LONG>(e.bottom, i / W + 1)};
-        return e;
     }
 };

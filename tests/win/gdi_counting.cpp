@@ -1,5 +1,5 @@
-// The counter behind gdi_counting.h: a handle is live from its creation until
-// the call that deletes or releases it succeeds.
+// The counter behind gdi_counting.h: a handle is live from its creation until the call that deletes or releases it
+// succeeds. The soak build shows its count to the program that watches it, in a shared page named after the process.
 #include <windows.h>
 
 namespace {
@@ -7,22 +7,16 @@ namespace {
 HANDLE Live[4096];
 int LiveCount;
 
-// The soak build shows its count to the program that watches it, in a shared
-// page named after the process.
 void Publish()
 {
 #ifdef GLIMMORA_PUBLISH_GDI_COUNT
     static volatile LONG* shared;
-    if (!shared) {
-        char name[64];
-        wsprintfA(name, "Local\\GlimmoraLiveGdiObjects.%lu", GetCurrentProcessId());
-        HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), name);
-        if (mapping)
+    char name[64];
+    if (!shared && wsprintfA(name, "Local\\GlimmoraLiveGdiObjects.%lu", GetCurrentProcessId()) > 0)
+        if (HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(LONG), name))
             shared = static_cast<volatile LONG*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(LONG)));
-        if (!shared)
-            return;
-    }
-    *shared = LiveCount;
+    if (shared)
+        *shared = LiveCount;
 #endif
 }
 

@@ -1,14 +1,12 @@
-// Included first into a test build of the runtime: every GDI object that the
-// engine creates or deletes goes through a counter, because Wine cannot say
-// how many GDI objects a process holds.
+// Included first into a test build of the runtime: every GDI object that the engine creates or deletes goes
+// through a counter, because Wine cannot say how many GDI objects a process holds.
 #pragma once
 
 #include <windows.h>
 
 HANDLE NoteGdiObject(HANDLE created);
 BOOL ForgetGdiObject(BOOL deleted, HANDLE object);
-// Objects created through the counter and not yet deleted.
-int LiveGdiObjects();
+int LiveGdiObjects();  // created through the counter and not yet deleted
 
 // Inside its own expansion a macro's name is the real function.
 #define GLIMMORA_COUNTED(Type, Call) static_cast<Type>(NoteGdiObject(Call))
@@ -17,7 +15,6 @@ int LiveGdiObjects();
 #define CreateCompatibleBitmap(...) GLIMMORA_COUNTED(HBITMAP, CreateCompatibleBitmap(__VA_ARGS__))
 #define CreateDIBitmap(...) GLIMMORA_COUNTED(HBITMAP, CreateDIBitmap(__VA_ARGS__))
 #define CreateBitmap(...) GLIMMORA_COUNTED(HBITMAP, CreateBitmap(__VA_ARGS__))
-#define CreateDIBSection(...) GLIMMORA_COUNTED(HBITMAP, CreateDIBSection(__VA_ARGS__))
 #define CreateSolidBrush(...) GLIMMORA_COUNTED(HBRUSH, CreateSolidBrush(__VA_ARGS__))
 #define CreatePen(...) GLIMMORA_COUNTED(HPEN, CreatePen(__VA_ARGS__))
 #define CreateFontIndirectA(...) GLIMMORA_COUNTED(HFONT, CreateFontIndirectA(__VA_ARGS__))
