@@ -1,171 +1,124 @@
-// Set-up shared by the in-process engine tests: logos painted pixel by pixel,
-// the package and surface as the saver window leaves them for a mode, and
-// memory contexts of the display's format that stand in for the window.
+// Shared by the in-process picture tests: logos painted pixel by pixel, and a scene of the package, the logo
+// surface as the saver window leaves it for a mode, and a memory context of the display's format for the window's.
 #pragma once
 
 #include <windows.h>
+#include <doctest.h>
 
-#include <cstdint>
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "engine/engine.h"
 #include "engine/logo_surface.h"
 #include "package/bmp_format.h"
 #include "package/package.h"
+#include "shell/host.h"
 
-constexpr COLORREF Red = RGB(255, 0, 0), Green = RGB(0, 255, 0), Blue = RGB(0, 0, 255), Yellow = RGB(255, 255, 0);
-constexpr COLORREF Background = RGB(0x20, 0x30, 0x40);
+int LiveGdiObjects();
 
-// A 24-bit BMP file whose pixel (x, y) is paint(x, y).
-template <typename Painter>
-std::vector<uint8_t> PaintedLogo(int32_t width, int32_t height, const Painter& paint)
+constexpr COLORREF Red = RGB(255, 0, 0), Green = RGB(0, 255, 0), Blue = RGB(0, 0, 255), Yellow = RGB(255, 255, 0),
+                   Magenta = RGB(255, 0, 255), White = RGB(255, 255, 255), Bg = RGB(0x20, 0x30, 0x40);
+using Painter = std::function<COLORREF(int32_t x, int32_t y)>;
+const Painter Empty = [](int32_t, int32_t) { return Bg; };
+
+inline Painter Quarters(int32_t w, int32_t h)
 {
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x) {
-            const COLORREF colour = paint(x, y);
-            pixels[static_cast<size_t>(y) * width + x] =
-                static_cast<uint32_t>(GetRValue(colour)) << 16 | static_cast<uint32_t>(GetGValue(colour)) << 8 |
-                GetBValue(colour);
-        }
-    return EncodeBmp24(width, height, pixels.data());
+    return [=](int32_t x, int32_t y) { return y < h / 2 ? (x < w / 2 ? Red : Green) : (x < w / 2 ? Blue : Yellow); };
+}
+inline COLORREF Unique(int32_t x, int32_t y) { return RGB(10 + x * 5, 10 + y * 7, 200); }  // every pixel its own (to 49 × 35)
+// A w × h logo at (left, top) on the background.
+inline Painter Placed(const Painter& logo, int32_t left, int32_t top, int32_t w, int32_t h)
+{
+    return [=](int32_t x, int32_t y) { return x >= left && y >= top && x < left + w && y < top + h ? logo(x - left, y - top) : Bg; };
 }
 
-// Quarters red, green / blue, yellow.
-inline COLORREF QuarterColour(int32_t x, int32_t y, int32_t width, int32_t height)
+// The package in memory: a w × h logo of these pixels on the background, default settings.
+inline void UsePackage(int32_t w, int32_t h, const Painter& paint, int32_t transparent = -1)
 {
-    return y < height / 2 ? (x < width / 2 ? Red : Green) : (x < width / 2 ? Blue : Yellow);
-}
-
-inline std::vector<uint8_t> QuarterLogo(int32_t width, int32_t height)
-{
-    return PaintedLogo(width, height, [=](int32_t x, int32_t y) { return QuarterColour(x, y, width, height); });
-}
-
-// The package in memory: this logo on the background, with default settings.
-inline void UsePackage(const std::vector<uint8_t>& logo, int32_t transparent)
-{
+    std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
+    for (int32_t i = 0; i < w * h; ++i) {
+        const COLORREF c = paint(i % w, i / w);
+        pixels[i] = static_cast<uint32_t>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
+    }
+    const std::vector<uint8_t> bmp = EncodeBmp24(w, h, pixels.data());
     FreePackageImage();
     ResetSettings();
-    PackageImage = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED, logo.size()));
-    std::memcpy(PackageImage, logo.data(), logo.size());
-    PackageTrailer.ImageSize = static_cast<int32_t>(logo.size());
-    PackageTrailer.BackgroundColor = Background;
+    PackageImage = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED, bmp.size()));
+    std::memcpy(PackageImage, bmp.data(), bmp.size());
+    PackageTrailer.ImageSize = static_cast<int32_t>(bmp.size());
+    PackageTrailer.BackgroundColor = Bg;
     PackageTrailer.TransparentColor = transparent;
 }
 
-// The display context and background brush of a client area of this size.
-inline void OpenSurface(int32_t clientWidth, int32_t clientHeight)
-{
-    LogoSurface.DisplayDC = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    LogoSurface.BackgroundBrush = CreateSolidBrush(Background);
-    LogoSurface.ClientWidth = clientWidth;
-    LogoSurface.ClientHeight = clientHeight;
-}
-
-// The surface as the saver window leaves it for a mode, without a window:
-// the package's logo loaded and the draw rectangle set.
-inline void OpenLoadedSurface(int32_t clientWidth, int32_t clientHeight, bool tiled, bool drawTransparent)
-{
-    OpenSurface(clientWidth, clientHeight);
-    LoadLogoSurface();
-    LogoSurface.Tiled = tiled;
-    LogoSurface.DrawTransparent = drawTransparent;
-    LogoSurface.Width = tiled ? LogoSurface.ClientWidth : LogoSurface.NaturalWidth;
-    LogoSurface.Height = tiled ? LogoSurface.ClientHeight : LogoSurface.NaturalHeight;
-}
-
-// Releases what a test built on the logo surface, and the package's logo.
-inline void CloseSurface()
-{
-    ReleaseLogoSurface();
-    DeleteObject(LogoSurface.BackgroundBrush);
-    DeleteDC(LogoSurface.DisplayDC);
-    LogoSurface = {};
-    FreePackageImage();
-}
-
-// A memory context of the display's format standing in for the window's.
-struct Canvas {
-    HDC Context;
-    HBITMAP Bitmap;
-    HGDIOBJ Previous;
-    int32_t Width;
-    int32_t Height;
-};
-
-inline Canvas MakeCanvas(int32_t width, int32_t height, COLORREF fill = Background)
-{
-    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    Canvas canvas = {CreateCompatibleDC(display), CreateCompatibleBitmap(display, width, height), nullptr, width,
-                     height};
-    DeleteDC(display);
-    canvas.Previous = SelectObject(canvas.Context, canvas.Bitmap);
-    HBRUSH brush = CreateSolidBrush(fill);
-    RECT all = {0, 0, width, height};
-    FillRect(canvas.Context, &all, brush);
-    DeleteObject(brush);
-    return canvas;
-}
-
-inline void FreeCanvas(Canvas& canvas)
-{
-    SelectObject(canvas.Context, canvas.Previous);
-    DeleteDC(canvas.Context);
-    DeleteObject(canvas.Bitmap);
-}
-
-// Every pixel of a canvas, rows top-down.
 struct Picture {
     std::vector<COLORREF> Pixels;
-    int32_t Width;
-    int32_t Height;
-    COLORREF At(int32_t x, int32_t y) const { return Pixels[static_cast<size_t>(y) * Width + x]; }
+    int32_t W;
+    COLORREF operator()(int32_t x, int32_t y) const { return Pixels[static_cast<size_t>(y) * W + x]; }
 };
 
-inline Picture Snapshot(const Canvas& canvas)
-{
-    BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = canvas.Width;
-    format.bmiHeader.biHeight = -canvas.Height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    std::vector<uint32_t> raw(static_cast<size_t>(canvas.Width) * canvas.Height);
-    // A bitmap selected into a context cannot be read.
-    SelectObject(canvas.Context, canvas.Previous);
-    GetDIBits(canvas.Context, canvas.Bitmap, 0, static_cast<UINT>(canvas.Height), raw.data(), &format,
-              DIB_RGB_COLORS);
-    SelectObject(canvas.Context, canvas.Bitmap);
-    Picture picture = {std::vector<COLORREF>(raw.size()), canvas.Width, canvas.Height};
-    for (size_t i = 0; i < raw.size(); ++i)
-        picture.Pixels[i] = RGB(raw[i] >> 16 & 0xFF, raw[i] >> 8 & 0xFF, raw[i] & 0xFF);
-    return picture;
-}
-
-// How many pixels differ from expected(x, y).
-template <typename Expected>
-int CountDifferences(const Picture& picture, const Expected& expected)
-{
-    int wrong = 0;
-    for (int32_t y = 0; y < picture.Height; ++y)
-        for (int32_t x = 0; x < picture.Width; ++x)
-            wrong += picture.At(x, y) != expected(x, y);
-    return wrong;
-}
-
-// A 320 × 240 saver window of the settings dialog's kind, which uses the
-// package already in memory instead of loading one.
-inline HWND OpenSaverWindow(const char* className)
-{
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = SaverWindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = className;
-    RegisterClassA(&windowClass);
-    Engine.SettingsPreview = TRUE;
-    return CreateWindowExA(0, className, "", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-}
+struct Scene {
+    int32_t W, H;
+    HDC Dc;  // the memory context standing in for the window's, with its bitmap
+    HBITMAP Bitmap;
+    HPEN Pen = CreatePen(PS_SOLID, 1, Bg);  // the window's own; Plain erases with it
+    HGDIOBJ Previous, PreviousPen;
+    Scene(int32_t w, int32_t h, const Painter& logo, int32_t clientWidth, int32_t clientHeight, int32_t transparent = -1,
+          bool tiled = false)
+        : W(clientWidth), H(clientHeight)
+    {
+        UsePackage(w, h, logo, transparent);
+        LogoSurface = {};  // as the saver window sets it up
+        LogoSurface.DisplayDC = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+        LogoSurface.BackgroundBrush = CreateSolidBrush(Bg);
+        LogoSurface.ClientWidth = W, LogoSurface.ClientHeight = H;
+        LoadLogoSurface();
+        LogoSurface.Tiled = tiled, LogoSurface.DrawTransparent = transparent >= 0;
+        LogoSurface.Width = tiled ? W : LogoSurface.NaturalWidth;
+        LogoSurface.Height = tiled ? H : LogoSurface.NaturalHeight;
+        Dc = CreateCompatibleDC(LogoSurface.DisplayDC);
+        Bitmap = CreateCompatibleBitmap(LogoSurface.DisplayDC, W, H);
+        Previous = SelectObject(Dc, Bitmap), PreviousPen = SelectObject(Dc, Pen);
+        Fill(Bg);
+    }
+    ~Scene()
+    {
+        SelectObject(Dc, Previous), SelectObject(Dc, PreviousPen), DeleteDC(Dc), DeleteObject(Bitmap), DeleteObject(Pen);
+        ReleaseLogoSurface();
+        DeleteObject(LogoSurface.BackgroundBrush), DeleteDC(LogoSurface.DisplayDC), FreePackageImage();
+    }
+    void Fill(COLORREF colour)
+    {
+        HBRUSH brush = CreateSolidBrush(colour);
+        const RECT all = {0, 0, W, H};
+        FillRect(Dc, &all, brush), DeleteObject(brush);
+    }
+    void Run(AnimationHandler handler, int32_t event, int times = 1)
+    {
+        while (times-- > 0)
+            handler(Dc, event);
+    }
+    Picture Snap() const
+    {
+        BITMAPINFO format = {};
+        format.bmiHeader = {sizeof(BITMAPINFOHEADER), W, -H, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        Picture picture = {std::vector<COLORREF>(static_cast<size_t>(W) * H), W};
+        SelectObject(Dc, Previous);  // a selected bitmap cannot be read
+        GetDIBits(Dc, Bitmap, 0, static_cast<UINT>(H), picture.Pixels.data(), &format, DIB_RGB_COLORS);
+        SelectObject(Dc, Bitmap);
+        for (COLORREF& p : picture.Pixels)
+            p = RGB(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
+        return picture;
+    }
+    // How many pixels differ from expected(x, y).
+    int Wrong(const Painter& expected) const
+    {
+        const Picture picture = Snap();
+        int wrong = 0;
+        for (int32_t i = 0; i < W * H; ++i)
+            wrong += picture(i % W, i / W) != expected(i % W, i / W);
+        return wrong;
+    }
+};

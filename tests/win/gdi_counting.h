@@ -1,39 +1,24 @@
-// Included first into a test build of the runtime: every GDI object that the
-// engine creates or deletes goes through a counter, because Wine cannot say
-// how many GDI objects a process holds.
+// Included first into a test build of the runtime: every GDI object that the engine creates or deletes goes
+// through a counter, because Wine cannot say how many GDI objects a process holds.
 #pragma once
 
 #include <windows.h>
 
-HDC CountedCreateDCA(LPCSTR driver, LPCSTR device, LPCSTR port, const DEVMODEA* mode);
-HDC CountedCreateCompatibleDC(HDC dc);
-HBITMAP CountedCreateCompatibleBitmap(HDC dc, int width, int height);
-HBITMAP CountedCreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
-                              const BITMAPINFO* info, UINT usage);
-HBITMAP CountedCreateBitmap(int width, int height, UINT planes, UINT bitCount, const void* bits);
-HBITMAP CountedCreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
-                                DWORD offset);
-HBRUSH CountedCreateSolidBrush(COLORREF colour);
-HPEN CountedCreatePen(int style, int width, COLORREF colour);
-HFONT CountedCreateFontIndirectA(const LOGFONTA* font);
-HDC CountedGetDC(HWND window);
-int CountedReleaseDC(HWND window, HDC dc);
-BOOL CountedDeleteDC(HDC dc);
-BOOL CountedDeleteObject(HGDIOBJ object);
+HANDLE NoteGdiObject(HANDLE created);
+BOOL ForgetGdiObject(BOOL deleted, HANDLE object);
+int LiveGdiObjects();  // created through the counter and not yet deleted
 
-// Objects created through the counter and not yet deleted.
-int LiveGdiObjects();
-
-#define CreateDCA CountedCreateDCA
-#define CreateCompatibleDC CountedCreateCompatibleDC
-#define CreateCompatibleBitmap CountedCreateCompatibleBitmap
-#define CreateDIBitmap CountedCreateDIBitmap
-#define CreateBitmap CountedCreateBitmap
-#define CreateDIBSection CountedCreateDIBSection
-#define CreateSolidBrush CountedCreateSolidBrush
-#define CreatePen CountedCreatePen
-#define CreateFontIndirectA CountedCreateFontIndirectA
-#define GetDC CountedGetDC
-#define ReleaseDC CountedReleaseDC
-#define DeleteDC CountedDeleteDC
-#define DeleteObject CountedDeleteObject
+// Inside its own expansion a macro's name is the real function.
+#define GLIMMORA_COUNTED(Type, Call) static_cast<Type>(NoteGdiObject(Call))
+#define CreateDCA(...) GLIMMORA_COUNTED(HDC, CreateDCA(__VA_ARGS__))
+#define CreateCompatibleDC(...) GLIMMORA_COUNTED(HDC, CreateCompatibleDC(__VA_ARGS__))
+#define CreateCompatibleBitmap(...) GLIMMORA_COUNTED(HBITMAP, CreateCompatibleBitmap(__VA_ARGS__))
+#define CreateDIBitmap(...) GLIMMORA_COUNTED(HBITMAP, CreateDIBitmap(__VA_ARGS__))
+#define CreateBitmap(...) GLIMMORA_COUNTED(HBITMAP, CreateBitmap(__VA_ARGS__))
+#define CreateSolidBrush(...) GLIMMORA_COUNTED(HBRUSH, CreateSolidBrush(__VA_ARGS__))
+#define CreatePen(...) GLIMMORA_COUNTED(HPEN, CreatePen(__VA_ARGS__))
+#define CreateFontIndirectA(...) GLIMMORA_COUNTED(HFONT, CreateFontIndirectA(__VA_ARGS__))
+#define GetDC(...) GLIMMORA_COUNTED(HDC, GetDC(__VA_ARGS__))
+#define ReleaseDC(window, dc) ForgetGdiObject(ReleaseDC(window, dc), dc)
+#define DeleteDC(dc) ForgetGdiObject(DeleteDC(dc), dc)
+#define DeleteObject(object) ForgetGdiObject(DeleteObject(object), object)

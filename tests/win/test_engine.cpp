@@ -1,150 +1,215 @@
-// The engine against Wine's real GDI and USER, in this process: the logo
-// surface drawn into memory contexts, and a saver window whose every GDI
-// object is counted while its mode changes hundreds of times.
-#include <windows.h>
-
-#include <vector>
-
-#include "shell/host.h"
-#include "testkit.h"
+// The modes against Wine's real GDI: pictures in memory contexts compared pixel for pixel,
+// and every GDI object that the engine makes counted until it is gone.
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include "win/engine_fixture.h"
 
-int LiveGdiObjects();
+#include <cstdlib>
+#include "engine/fade_blend.h"
+#include "engine/falling_depth.h"
 
-namespace {
+constexpr int32_t LW = 24, LH = 16, AW = 160, AH = 120;  // logo and area of most cases
 
-RECT Extent(HDC dc, int width, int height)
+TEST_CASE("tiles fill the client area column by column, the last of each cut off; black can be the transparent colour")
 {
-    RECT extent = {width, height, 0, 0};
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            if (GetPixel(dc, x, y) != Background) {
-                extent.left = x < extent.left ? x : extent.left;
-                extent.top = y < extent.top ? y : extent.top;
-                extent.right = x + 1 > extent.right ? x + 1 : extent.right;
-                extent.bottom = y + 1 > extent.bottom ? y + 1 : extent.bottom;
-            }
-    return extent;
+    Scene tiles(30, 20, Quarters(30, 20), 100, 50, -1, true);
+    DrawLogo(tiles.Dc);
+    // x, y, colour
+    const struct { int X, Y; COLORREF Colour; } pixels[] = {{29, 19, Yellow}, {95, 45, Red}, {65, 35, Blue}, {75, 5, Green}};
+    for (const auto& pixel : pixels)
+        CHECK_MESSAGE(GetPixel(tiles.Dc, pixel.X, pixel.Y) == pixel.Colour, pixel.X, ", ", pixel.Y);
+    Scene black(40, 41, Quarters(40, 41), 100, 41, 0);
+    CHECK(Settings->UseTransparency);
 }
 
-// Private memory committed to this process, counted region by region: Wine
-// leaves the process memory counters at zero.
-SIZE_T CommittedMemory()
+TEST_CASE("Static, Plain, Many and Bounce show their logos exactly at their places after every tick")
 {
-    SIZE_T committed = 0;
-    MEMORY_BASIC_INFORMATION region;
-    for (const char* address = nullptr; VirtualQuery(address, &region, sizeof region) == sizeof region;
-         address = static_cast<const char*>(region.BaseAddress) + region.RegionSize)
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
-            committed += region.RegionSize;
-    return committed;
-}
-
-}  // namespace
-
-TEST_CASE(control_panel_preview_scales_the_logo_as_the_preview_is_to_the_desktop)
-{
-    UsePackage(QuarterLogo(64, 48), -1);
-    Settings->EnabledModes = ModeStatic;
-    OpenSurface(152, 112);
-    ControlPanelPreview = TRUE;
-    LoadLogoSurface();
-    ControlPanelPreview = FALSE;
-
-    RECT desktop;
-    GetClientRect(GetDesktopWindow(), &desktop);
-    const int width = static_cast<int>(152.0 / desktop.right * 64), height = static_cast<int>(112.0 / desktop.bottom * 48);
-    CHECK_EQ(LogoSurface.NaturalWidth, width);
-    CHECK_EQ(LogoSurface.NaturalHeight, height);
-    CHECK_EQ(LogoSurface.UnscaledWidth, 64);
-    CHECK_EQ(LogoSurface.UnscaledHeight, 48);
-    CHECK(LogoSurface.UnscaledDC != nullptr);
-
-    // Static centres the scaled logo in the preview.
-    Canvas canvas = MakeCanvas(152, 112);
-    LogoSurface.Width = LogoSurface.NaturalWidth;
-    LogoSurface.Height = LogoSurface.NaturalHeight;
-    AnimateStatic(canvas.Context, AnimStart);
-    const RECT logo = Extent(canvas.Context, 152, 112);
-    CHECK_EQ(logo.left, static_cast<LONG>((152 - width) / 2));
-    CHECK_EQ(logo.top, static_cast<LONG>((112 - height) / 2));
-    CHECK_EQ(logo.right - logo.left, static_cast<LONG>(width));
-    CHECK_EQ(logo.bottom - logo.top, static_cast<LONG>(height));
-    FreeCanvas(canvas);
-    CloseSurface();
-}
-
-TEST_CASE(tiling_fills_the_client_area_column_by_column)
-{
-    UsePackage(QuarterLogo(30, 20), -1);
-    Settings->EnabledModes = ModeDrip;
-    OpenSurface(100, 50);
-    LoadLogoSurface();
-    LogoSurface.Tiled = TRUE;
-    Canvas canvas = MakeCanvas(100, 50);
-    DrawLogo(canvas.Context);
-    // Four columns (0, 30, 60, 90), three rows (0, 20, 40), the last of each cut off.
-    struct Row { int X, Y; COLORREF Colour; };
-    const Row rows[] = {{0, 0, Red}, {29, 19, Yellow}, {90, 0, Red}, {99, 9, Red}, {95, 45, Red}, {65, 35, Blue},
-                        {75, 5, Green}, {75, 15, Yellow}, {99, 49, Red}};
-    for (const Row& row : rows) {
-        TEST_ROW(std::to_string(row.X) + ", " + std::to_string(row.Y));
-        CHECK_EQ(GetPixel(canvas.Context, row.X, row.Y), row.Colour);
+    // name, handler, mode, bounce speed, gravity, wrapping sides, whether a logo is ever partly outside
+    const struct { const char* Name; AnimationHandler Handler; int32_t Mode, Speed, Gravity, Wrap; bool Outside; } rows[] = {
+        {"Static", AnimateStatic, ModeStatic, 0, 0, 0, false}, {"Plain", AnimatePlain, ModePlain, 0, 0, 0, false},
+        {"Many: logos pile up, centred on points of the area", AnimatePlain, ModeMany, 0, 0, 0, true},
+        {"Bounce", AnimateBounce, ModeBounce, 3, 0, 0, false}, {"Bounce with gravity, wrapping", AnimateBounce, ModeBounce, 10, 1, 1, true},
+    };
+    const Painter logo = Quarters(LW, LH);
+    for (const auto& row : rows) {
+        INFO(std::string(row.Name));
+        Scene scene(LW, LH, logo, AW, AH);
+        Settings->BounceSpeed = row.Speed, Settings->BounceGravity = row.Gravity, Settings->BounceWrapSides = row.Wrap;
+        NormaliseSettings(Settings);
+        Engine.CurrentMode = row.Mode;
+        std::srand(7);
+        scene.Run(row.Handler, AnimStart);
+        Picture expected = scene.Snap();
+        int wrongTicks = 0, outside = 0;
+        for (int tick = 0; tick < 200; ++tick) {
+            scene.Run(row.Handler, AnimTick);
+            const POINT at = {LogoSurface.X, LogoSurface.Y};
+            if (row.Mode != ModeMany)
+                std::fill(expected.Pixels.begin(), expected.Pixels.end(), Bg);
+            for (int32_t y = std::max(0L, at.y); y < std::min<LONG>(AH, at.y + LH); ++y)
+                for (int32_t x = std::max(0L, at.x); x < std::min<LONG>(AW, at.x + LW); ++x)
+                    expected.Pixels[y * AW + x] = logo(x - at.x, y - at.y);
+            wrongTicks += scene.Wrong(expected) != 0;
+            outside += at.x < 0 || at.y < 0 || at.x + LW > AW || at.y + LH > AH;
+        }
+        CHECK_EQ(wrongTicks, 0);
+        CHECK_EQ(outside > 0, row.Outside);
+        scene.Run(row.Handler, AnimStop);
     }
-    // A logo without size draws nothing, and returns.
-    LogoSurface.NaturalWidth = 0;
-    DrawLogo(canvas.Context);
-    FreeCanvas(canvas);
-    CloseSurface();
 }
 
-TEST_CASE(a_logo_as_wide_as_the_client_area_narrows_it_by_one)
+TEST_CASE("Fade blends the centred logo in, holds it, blends it out, clears the area and pauses")
 {
-    UsePackage(QuarterLogo(100, 40), -1);
-    Settings->EnabledModes = ModeStatic;
-    OpenSurface(100, 41);
-    LoadLogoSurface();
-    CHECK_EQ(LogoSurface.ClientWidth, 99);
-    CHECK_EQ(LogoSurface.ClientHeight, 41);
-    CloseSurface();
+    constexpr int32_t Hold = -1, Clear = -2;
+    // In by 5 to 95, 49 held ticks, out from 100 to 10, cleared, 19 paused ticks, then 0 again.
+    std::vector<int32_t> levels(49 + 19 + 2, Hold);
+    for (int32_t level = 0; level <= 190; level += 5)
+        levels.insert(levels.begin() + level / 5 + (level < 100 ? 0 : 49), level < 100 ? level : 200 - level);
+    levels[20 + 49 + 19] = Clear, levels.back() = 0;
+    const auto blend = [](COLORREF c, int32_t level) {
+        return RGB(BlendFadeComponent(GetRValue(c), GetRValue(Bg), level), BlendFadeComponent(GetGValue(c), GetGValue(Bg), level),
+                   BlendFadeComponent(GetBValue(c), GetBValue(Bg), level));
+    };
+    for (const SIZE size : {SIZE{LW, LH}, {3, 5}, {1, 2}, {5, 3}}) {  // rows filled out to four bytes
+        CAPTURE(size.cx);
+        Scene scene(size.cx, size.cy, Unique, AW, AH);
+        Settings->FadeSpeed = 5, Settings->FadeRandomPositions = 0;
+        scene.Fill(White);  // so that a frame's rectangle is told from the rest
+        scene.Run(AnimateFade, AnimStart);
+        const int32_t left = (AW - size.cx) / 2, top = (AH - size.cy) / 2;
+        Picture previous = scene.Snap();
+        int wrongTicks = 0;
+        for (const int32_t level : levels) {
+            scene.Run(AnimateFade, AnimTick);
+            wrongTicks += scene.Wrong([&](int32_t x, int32_t y) {
+                if (level == Clear)  // the null pen's rectangle leaves the last column and row
+                    return x == AW - 1 || y == AH - 1 ? previous(x, y) : Bg;
+                if (level < 0 || x < left || y < top || x >= left + size.cx || y >= top + size.cy)
+                    return previous(x, y);
+                return level == 100 ? Unique(x - left, y - top) : blend(Unique(x - left, y - top), level);
+            }) != 0;
+            previous = scene.Snap();
+        }
+        CHECK_EQ(wrongTicks, 0);
+        scene.Run(AnimateFade, AnimStop);
+    }
 }
 
-TEST_CASE(mode_changes_create_no_lasting_gdi_objects_and_keep_memory_flat)
+TEST_CASE("every mode releases at stop all that it made at start and for its copies, and gives the pen back")
 {
-    UsePackage(QuarterLogo(64, 48), static_cast<int32_t>(Green));
-    Settings->EnabledModes = ModeStatic | ModePlain | ModeMany;
-    const int beforeWindow = LiveGdiObjects();
-    HWND window = OpenSaverWindow("GlimmoraEngineTest");
-    REQUIRE(window != nullptr);
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&message);
-    const int running = LiveGdiObjects();
-    CHECK(running > beforeWindow);
+    // name, handler, transparent colour, Falling's count, ticks per run, objects held while running
+    const struct { const char* Name; AnimationHandler Handler; int32_t Transparent, Count, Ticks, Made; } rows[] = {
+        {"Bounce: a back buffer", AnimateBounce, -1, 0, 40, 2}, {"Fade", AnimateFade, -1, 0, 40, 4},
+        {"Drip: its pen", AnimateDrip, -1, 0, 40, 1}, {"Drip before its first step", AnimateDrip, -1, 0, 0, 0},
+        {"Falling: 15 transparent copies", AnimateFalling, int32_t{Green}, 15, 40, 6 + 15 * 4},
+        {"Falling: 1000 asked for, 50 made", AnimateFalling, -1, 1000, 40, 6 + 50 * 2},
+        {"Falling: -7", AnimateFalling, int32_t{Green}, -7, 40, 6},
+    };
+    for (const auto& row : rows) {
+        INFO(std::string(row.Name));
+        Scene scene(60, 40, Quarters(60, 40), AW, AH, row.Transparent);
+        // Falling fast enough that copies leave and are replaced during the run.
+        Settings->FallingLogoCount = row.Count, Settings->FallingSpeed = 300, Settings->FallingDirection = 15;
+        const int before = LiveGdiObjects();
+        std::srand(5);
+        int changes = 0;
+        for (int run = 0; run < 2; ++run) {  // a new start in any state begins clean
+            scene.Run(row.Handler, AnimStart);
+            for (int tick = 0; tick < row.Ticks; ++tick, changes += LiveGdiObjects() != before + row.Made)
+                scene.Run(row.Handler, tick % 10 == 5 ? AnimRepaint : AnimTick);
+        }
+        CHECK_EQ(changes, 0);
+        scene.Run(row.Handler, AnimStop);
+        scene.Run(row.Handler, AnimStop);  // a second stop is harmless
+        CHECK_EQ(LiveGdiObjects(), before);
+        CHECK(GetCurrentObject(scene.Dc, OBJ_PEN) == scene.Pen);
+    }
+}
 
-    const SIZE_T committedBefore = CommittedMemory();
-    int highest = running;
-    for (int change = 0; change < 300; ++change) {
-        PostMessageA(window, WM_TIMER, ModeChangeTimer, 0);
-        PostMessageA(window, WM_TIMER, TickTimer, 0);
-        PostMessageA(window, WM_PAINT, 0, 0);
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+TEST_CASE("mode changes through the saver window leave no GDI objects")
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = SaverWindowProc, windowClass.lpszClassName = "GlimmoraEngineTest";
+    RegisterClassA(&windowClass);
+    const auto pump = [] {
+        for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
             DispatchMessageA(&message);
-        highest = LiveGdiObjects() > highest ? LiveGdiObjects() : highest;
+    };
+    UsePackage(64, 48, Quarters(64, 48), int32_t{Green});
+    Settings->EnabledModes = 254, Settings->DripIntervalMs = 10;  // every mode
+    const int before = LiveGdiObjects();
+    Engine.SettingsPreview = TRUE;  // uses the package already in memory
+    HWND window = CreateWindowExA(0, "GlimmoraEngineTest", "", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr);
+    REQUIRE(KillTimer(window, StartDelayTimer));  // the first mode waits a moment before its ticks begin
+    const HGDIOBJ windowPen = GetCurrentObject(Engine.WindowDC, OBJ_PEN);
+    for (int change = 0; change < 120; ++change) {
+        for (UINT_PTR timer : {ModeChangeTimer, TickTimer, TickTimer})
+            PostMessageA(window, WM_TIMER, timer, 0);
+        PostMessageA(window, WM_PAINT, 0, 0);
+        pump();
     }
-    const SIZE_T committedAfter = CommittedMemory();
-    std::printf("    GDI objects: %d before the window, %d running, %d after 300 mode changes (at most %d)\n",
-                beforeWindow, running, LiveGdiObjects(), highest);
-    std::printf("    committed memory: %zu KiB before, %zu KiB after 300 mode changes\n", committedBefore / 1024,
-                committedAfter / 1024);
-    CHECK_EQ(LiveGdiObjects(), running);
-    // 300 leaked logos of 64 × 48 would take several megabytes.
-    CHECK(committedAfter < committedBefore + 1024 * 1024);
-
+    Settings->EnabledModes = ModeStatic;
+    PostMessageA(window, WM_TIMER, ModeChangeTimer, 0);
+    pump();
+    CHECK(GetCurrentObject(Engine.WindowDC, OBJ_PEN) == windowPen);
     DestroyWindow(window);
-    CHECK_EQ(LiveGdiObjects(), beforeWindow);
+    CHECK_EQ(LiveGdiObjects(), before);
     Engine.SettingsPreview = FALSE;
-    FreePackageImage();
 }
 
-TEST_MAIN()
+TEST_CASE("Drip draws the logo centred and slides whole columns of it down")
+{
+    constexpr int32_t W = 40, H = 30, CW = 100, CH = 300, Left = (CW - W) / 2, Top = (CH - H) / 2;
+    Scene scene(W, H, Unique, CW, CH);
+    const Painter logo = Placed(Unique, Left, Top, W, H);
+    std::srand(1);
+    scene.Run(AnimateDrip, AnimStart);
+    CHECK_EQ(scene.Wrong(Empty), 0);
+    scene.Run(AnimateDrip, AnimTick);
+    CHECK_EQ(scene.Wrong(logo), 0);
+    scene.Run(AnimateDrip, AnimTick, 60);
+    const Picture dripped = scene.Snap();
+    int slid = 0, wrong = 0;
+    for (int32_t x = 0; x < CW; ++x) {  // each column is the logo's slid down from its first drawn row, or background
+        int32_t first = 0;
+        while (first < CH - 1 && dripped(x, first) == Bg)
+            ++first;
+        for (int32_t y = 0; y < CH; ++y)
+            wrong += dripped(x, y) != logo(x, y - (first - Top));
+        slid += first > Top && first < CH - 1;
+    }
+    CHECK_EQ(wrong, 0);
+    CHECK(slid > W / 2);
+    scene.Run(AnimateDrip, AnimStop);
+}
+
+TEST_CASE("transparent Falling copies leave out the transparent colour and let the nearer one's key show through")
+{
+    // The left half is the top-left colour (the mask's key), top right the transparent colour, bottom right blue.
+    const Painter logo = [](int32_t x, int32_t y) { return x < 20 ? Magenta : y < 15 ? Green : Blue; };
+    Scene scene(40, 30, logo, 100, 80, int32_t{Green});
+    Settings->FallingLogoCount = 2, Settings->FallingSpeed = 0, Settings->FallingDirection = FallDown;
+    Settings->FallingSizeByDepth = 0, Settings->FallingFadeInDistance = 0;
+    // A seed for two overlapping copies at full size with different depths.
+    unsigned seed = 0;
+    RECT places[2], overlap;
+    int depths[2] = {};
+    while (depths[0] == depths[1] || !IntersectRect(&overlap, &places[0], &places[1])) {
+        std::srand(++seed);
+        for (int i = 0; i < 2; ++i) {
+            depths[i] = std::rand() % 90;
+            const int32_t x = std::rand() % 100 - 20, y = std::rand() % 80 - 15;
+            places[i] = {x, y, x + 40, y + 30};
+        }
+    }
+    std::srand(seed);
+    scene.Run(AnimateFalling, AnimStart);
+    scene.Run(AnimateFalling, AnimTick);
+    const RECT nearer = places[depths[0] < depths[1] ? 0 : 1], farther = places[depths[0] < depths[1] ? 1 : 0];
+    CHECK_EQ(scene.Wrong([&](int32_t x, int32_t y) {
+        const COLORREF n = PtInRect(&nearer, {x, y}) ? logo(x - nearer.left, y - nearer.top) : Bg;
+        const COLORREF f = PtInRect(&farther, {x, y}) ? logo(x - farther.left, y - farther.top) : Bg;
+        const COLORREF shown = n != Bg && n != Magenta ? n : f;
+        return shown == Green ? Bg : shown;
+    }), 0);
+    scene.Run(AnimateFalling, AnimStop);
+}

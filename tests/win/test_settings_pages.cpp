@@ -1,696 +1,176 @@
-// The settings pages in this process against Wine's real dialog manager and
-// common controls: what each page shows of the record, what it writes back,
-// its enabling rules, the About texts and link label, the fonts it makes,
-// and the Preview button's window. The runtime here counts its GDI objects.
-#include <windows.h>
+// The settings pages against Wine's real dialog manager and common controls: what the pages show of the record and
+// write back, the About texts and link label, and the Preview button's window. The runtime here counts its GDI objects.
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include "win/engine_fixture.h"
+
 #include <commctrl.h>
-
-#include <cstring>
-#include <string>
-#include <vector>
-
-#include "engine/engine.h"
-#include "package/bmp_format.h"
-#include "package/package.h"
 #include "settings_ui/page_map.h"
 #include "settings_ui/settings_ui.h"
-#include "testkit.h"
-
-int LiveGdiObjects();
 
 namespace {
 
-void UseRecord(void (*change)(SaverSettings*))
+void UseRecord()
 {
-    FreePackageImage();
-    ResetSettings();
-    std::vector<uint32_t> pixels(40 * 30, 0xFF0000);
-    const std::vector<uint8_t> logo = EncodeBmp24(40, 30, pixels.data());
-    PackageImage = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED, logo.size()));
-    std::memcpy(PackageImage, logo.data(), logo.size());
-    PackageTrailer.ImageSize = static_cast<int32_t>(logo.size());
-    PackageTrailer.BackgroundColor = RGB(0x20, 0x30, 0x40);
-    std::strcpy(PackageTrailer.SaverName, "Pages Test");
-    std::strcpy(PackageTrailer.Description, "Shows the pages");
+    UsePackage(40, 30, [](int32_t, int32_t) { return Red; });
+    std::strcpy(PackageTrailer.SaverName, "Pages Test"), std::strcpy(PackageTrailer.Description, "What it shows & more");
     std::strcpy(PackageTrailer.WebAddress, "www.example.com");
-    if (change)
-        change(Settings);
+    Settings->EnabledModes = ModeStatic | ModeBounce | ModeFalling, Settings->ChangeModeEnabled = 0;
+    Settings->ChangeModeMinutes = 17, Settings->IgnoreInput = IgnoreKeys | IgnoreMovement, Settings->PlainDelayMs = 7000;
+    Settings->BounceSpeed = 6, Settings->BounceGravity = 18, Settings->ManyDelayMs = 1100, Settings->FadeSpeed = 2;
+    Settings->DripIntervalMs = 410, Settings->DripTile = 1, Settings->FallingSpeed = 13, Settings->FallingLogoCount = 22;
+    Settings->FallingDirection = 12, Settings->FallingFadeInDistance = 0, Settings->BounceWrapSides = 0, Settings->FadeRandomPositions = 0;
     SettingsDialog = {};
 }
 
-HWND Parent()
-{
-    static HWND parent;
-    if (!parent)
-        parent = CreateWindowExA(0, "Static", "pages", WS_POPUP, 0, 0, 500, 400, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
-    return parent;
-}
-
-uint16_t TemplateOf(int32_t kind)
-{
-    SheetPage pages[MaximumSheetPages];
-    const int count = BuildSheetPages(0, pages);
-    for (int i = 0; i < count; ++i)
-        if (pages[i].Kind == kind)
-            return pages[i].Template;
-    return 0;
-}
-
-// A page as the sheet creates it: its creation record carries the kind.
+// A page as the sheet creates it: its creation record carries the kind. Kind 0 is the About box.
 HWND OpenPage(int32_t kind)
 {
+    static HWND parent = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 500, 400, nullptr, nullptr, nullptr, nullptr);
+    SheetPage pages[MaximumSheetPages];
+    uint16_t id = IDD_ABOUT;
+    for (int i = BuildSheetPages(0, pages) - 1; i >= 0; --i)
+        id = pages[i].Kind == kind ? pages[i].Template : id;
     PROPSHEETPAGEA record = {};
-    record.dwSize = sizeof record;
-    record.lParam = kind;
-    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(TemplateOf(kind)), Parent(),
-                              SettingsPageProc, reinterpret_cast<LPARAM>(&record));
+    record.dwSize = sizeof record, record.lParam = kind;
+    return CreateDialogParamA(nullptr, MAKEINTRESOURCEA(id), parent, SettingsPageProc, kind ? reinterpret_cast<LPARAM>(&record) : 0);
 }
 
-HWND OpenAboutBox()
-{
-    return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), Parent(), SettingsPageProc, 0);
-}
-
-LRESULT Send(HWND page, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
-{
-    return SendDlgItemMessageA(page, id, message, wParam, lParam);
-}
-
-bool Checked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
-bool Enabled(HWND page, int id) { return IsWindowEnabled(GetDlgItem(page, id)) != FALSE; }
-bool Shown(HWND page, int id) { return (GetWindowLongPtrA(GetDlgItem(page, id), GWL_STYLE) & WS_VISIBLE) != 0; }
-void Click(HWND page, int id) { Send(page, id, BM_CLICK); }
-
+LRESULT Send(HWND page, int id, UINT message, WPARAM w = 0, LPARAM l = 0) { return SendDlgItemMessageA(page, id, message, w, l); }
 std::string Text(HWND page, int id)
 {
     char text[256] = "";
-    GetDlgItemTextA(page, id, text, sizeof text);
-    return text;
+    return GetDlgItemTextA(page, id, text, sizeof text), text;
 }
 
-// Ticks a trackbar draws: both ends and every multiple of the frequency between.
-int32_t ExpectedTicks(int32_t minimum, int32_t maximum, int32_t frequency)
+// What a bound control shows, as its binding counts.
+int32_t ControlValue(HWND page, const ControlBinding& row)
 {
-    int32_t inside = 0;
-    for (int32_t at = minimum + frequency; at < maximum; at += frequency)
-        ++inside;
-    return inside + 2;
+    switch (row.Role) {
+    case Binding::Slider: return static_cast<int32_t>(Send(page, row.ControlId, TBM_GETPOS));
+    case Binding::NumberText: return static_cast<int32_t>(GetDlgItemInt(page, row.ControlId, nullptr, FALSE));
+    case Binding::ArrowCount: return static_cast<int16_t>(Send(page, row.ControlId, UDM_GETPOS));
+    case Binding::DirectionList:
+        return static_cast<int32_t>(Send(page, row.ControlId, CB_GETITEMDATA, Send(page, row.ControlId, CB_GETCURSEL)));
+    default: return IsDlgButtonChecked(page, row.ControlId) == BST_CHECKED;
+    }
 }
 
-void PumpFor(DWORD milliseconds)
+}  // namespace
+
+TEST_CASE("every bound control shows its field of the record and writes a change back")
 {
-    const DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
-            if (message.message == WM_QUIT)
-                return;  // left for the test to see
-            PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
+    // page, control, value shown, value stored after the change, slider's maximum and tick count.
+    // The change: a box clicked, a slider to its other end, 48 into a number, the direction Any.
+    const struct { int32_t Kind; int Control; int32_t Shows, Stores, Maximum = 0, Ticks = 0; } rows[] = {
+        {PageGeneral, IDC_CHANGE_MODE, 0, 1}, {PageGeneral, IDC_MINUTES, 17, 48},
+        {PageGeneral, IDC_IGNORE_CLICKS, 0, IgnoreClicks | IgnoreMovement},  // all three: Keyboard dropped
+        {PageGeneral, IDC_IGNORE_MOVEMENT, 1, IgnoreKeys}, {PageGeneral, IDC_IGNORE_KEYS, 1, IgnoreMovement},
+        {ModeStatic, IDC_ENABLED, 1, 136}, {ModePlain, IDC_ENABLED, 0, 142}, {ModeFalling, IDC_ENABLED, 1, 10},
+        {ModePlain, IDC_DELAY, 7, 15000, 15, 15},
+        {ModeBounce, IDC_GRAVITY, 1, 0}, {ModeBounce, IDC_BOUNCE_SIDES, 1, 1}, {ModeBounce, IDC_SPEED, 6, 10, 10, 10},
+        {ModeMany, IDC_DELAY, 11, 2600, 26, 6}, {ModeFade, IDC_RANDOM_POSITIONS, 0, 1}, {ModeFade, IDC_SPEED, 2, 5, 5, 5},
+        {ModeDrip, IDC_TILE, 1, 0}, {ModeDrip, IDC_SPEED, 6, 10, 10, 2}, {ModeFalling, IDC_FADE_IN_DISTANCE, 0, 1},
+        {ModeFalling, IDC_LOGO_COUNT_ARROWS, 22, 48}, {ModeFalling, IDC_DIRECTION, 12, 15},
+        {ModeFalling, IDC_SPEED, 13, 25, 25, 7},
+    };
+    for (const auto& row : rows)
+        for (const ControlBinding& binding : std::vector<ControlBinding>(PageBindings, PageBindings + PageBindingCount)) {
+            if (binding.ControlId != row.Control || !BindingServesPage(binding, row.Kind))
+                continue;
+            CAPTURE(row.Control);
+            UseRecord();
+            HWND page = OpenPage(row.Kind);
+            const int32_t shown = ControlValue(page, binding);
+            CHECK_EQ(shown, row.Shows);
+            if (binding.Role == Binding::Slider) {
+                CHECK_EQ(Send(page, row.Control, TBM_GETRANGEMIN), 1);
+                CHECK_EQ(Send(page, row.Control, TBM_GETRANGEMAX), row.Maximum);
+                CHECK_EQ(Send(page, row.Control, TBM_GETNUMTICS), row.Ticks);  // both ends and the multiples between
+                Send(page, row.Control, TBM_SETPOS, TRUE, shown == row.Maximum ? 1 : row.Maximum);
+            } else if (binding.Role == Binding::NumberText || binding.Role == Binding::ArrowCount) {
+                SetDlgItemInt(page, binding.Role == Binding::NumberText ? row.Control : IDC_LOGO_COUNT, 48, FALSE);
+            } else if (binding.Role == Binding::DirectionList) {
+                Send(page, row.Control, CB_SETCURSEL, DirectionCount - 1);
+            } else {
+                Send(page, row.Control, BM_CLICK);
+            }
+            SendMessageA(page, WMU_READBACK, 0, 0);
+            CHECK_EQ(SettingsDialog.SettingsChanged, 1);
+            CHECK_EQ(ReadBoundField(*Settings, binding), row.Stores);
+            DestroyWindow(page);
         }
-        Sleep(5);
-    } while (GetTickCount() - start < milliseconds);
 }
 
-bool QuitPosted()
+TEST_CASE("About shows the saver, OK only in the box; its link takes the browser's colours and underline, and a hover look")
 {
-    MSG message;
-    return PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE) != FALSE;
-}
-
-void ExpectRecord(const SaverSettings& actual, const SaverSettings& expected)
-{
-    for (const SettingsField& field : SettingsFields) {
-        TEST_ROW(field.Name);
-        CHECK_EQ(ReadSettingsField(actual, field), ReadSettingsField(expected, field));
-    }
-}
-
-void ShowcaseRecord(SaverSettings* s)
-{
-    s->EnabledModes = ModeStatic | ModeBounce | ModeFalling;
-    s->ChangeModeEnabled = 0;
-    s->ChangeModeMinutes = 17;
-    s->IgnoreInput = IgnoreKeys | IgnoreMovement;
-    s->PlainDelayMs = 7000;
-    s->BounceSpeed = 6;
-    s->BounceGravity = 18;
-    s->BounceWrapSides = 0;
-    s->ManyDelayMs = 1100;
-    s->FadeSpeed = 2;
-    s->FadeRandomPositions = 0;
-    s->DripIntervalMs = 410;
-    s->DripTile = 1;
-    s->FallingSpeed = 13;
-    s->FallingLogoCount = 22;
-    s->FallingDirection = 12;
-    s->FallingFadeInDistance = 0;
-}
-
-enum class Look { Checked, Enabled, Shown, Position, Minimum, Maximum, Ticks, Number, Selection, Items, Count };
-
-int32_t LookAt(HWND page, int id, Look look)
-{
-    switch (look) {
-    case Look::Checked: return Checked(page, id);
-    case Look::Enabled: return Enabled(page, id);
-    case Look::Shown: return Shown(page, id);
-    case Look::Position: return static_cast<int32_t>(Send(page, id, TBM_GETPOS));
-    case Look::Minimum: return static_cast<int32_t>(Send(page, id, TBM_GETRANGEMIN));
-    case Look::Maximum: return static_cast<int32_t>(Send(page, id, TBM_GETRANGEMAX));
-    case Look::Ticks: return static_cast<int32_t>(Send(page, id, TBM_GETNUMTICS));
-    case Look::Number: return static_cast<int32_t>(GetDlgItemInt(page, id, nullptr, FALSE));
-    case Look::Selection: return static_cast<int32_t>(Send(page, id, CB_GETCURSEL));
-    case Look::Items: return static_cast<int32_t>(Send(page, id, CB_GETCOUNT));
-    case Look::Count: return static_cast<int16_t>(Send(page, id, UDM_GETPOS) & 0xFFFF);
-    }
-    return -999;
-}
-
-}  // namespace
-
-TEST_CASE(pages_show_the_record)
-{
-    UseRecord(ShowcaseRecord);
-    struct Probe { int32_t Kind; int Control; Look What; int32_t Expected; };
-    const Probe probes[] = {
-        {PageGeneral, 1021, Look::Checked, 0},   {PageGeneral, 1022, Look::Number, 17},
-        {PageGeneral, 1025, Look::Checked, 1},   {PageGeneral, 1026, Look::Checked, 0},
-        {PageGeneral, 1027, Look::Checked, 1},   {PageGeneral, 1018, Look::Shown, 0},
-        // The rules wait for the first command: the minutes box starts enabled.
-        {PageGeneral, 1022, Look::Enabled, 1},
-        {ModeStatic, 1014, Look::Checked, 1},    {ModeStatic, 1018, Look::Shown, 0},
-        {ModeStatic, 1030, Look::Shown, 1},
-        {ModePlain, 1014, Look::Checked, 0},     {ModePlain, 1017, Look::Position, 7},
-        {ModePlain, 1017, Look::Minimum, 1},     {ModePlain, 1017, Look::Maximum, 15},
-        {ModePlain, 1017, Look::Ticks, ExpectedTicks(1, 15, 1)},
-        // Unchecked Enabled leaves the rest enabled until the first command.
-        {ModePlain, 1017, Look::Enabled, 1},     {ModePlain, 1030, Look::Enabled, 1},
-        {ModeBounce, 1014, Look::Checked, 1},    {ModeBounce, 1012, Look::Position, 6},
-        {ModeBounce, 1012, Look::Maximum, 10},   {ModeBounce, 1015, Look::Checked, 1},
-        {ModeBounce, 1016, Look::Checked, 1},    {ModeBounce, 1016, Look::Enabled, 1},
-        {ModeMany, 1017, Look::Position, 11},    {ModeMany, 1017, Look::Maximum, 26},
-        {ModeMany, 1017, Look::Ticks, ExpectedTicks(1, 26, 5)},
-        {ModeFade, 1012, Look::Position, 2},     {ModeFade, 1012, Look::Maximum, 5},
-        {ModeFade, 1019, Look::Checked, 0},
-        {ModeDrip, 1012, Look::Position, 6},     {ModeDrip, 1012, Look::Minimum, 1},
-        {ModeDrip, 1012, Look::Maximum, 10},     {ModeDrip, 1012, Look::Ticks, ExpectedTicks(1, 10, 100)},
-        {ModeDrip, 1040, Look::Checked, 1},
-        {ModeFalling, 1014, Look::Checked, 1},   {ModeFalling, 1012, Look::Position, 13},
-        {ModeFalling, 1012, Look::Maximum, 25},  {ModeFalling, 1012, Look::Ticks, ExpectedTicks(1, 25, 4)},
-        {ModeFalling, 1042, Look::Number, 22},   {ModeFalling, 1043, Look::Count, 22},
-        {ModeFalling, 1044, Look::Items, 7},     {ModeFalling, 1044, Look::Selection, 4},
-        {ModeFalling, 1039, Look::Checked, 0},
+    const char* const Main = "Software\\Microsoft\\Internet Explorer\\Main";
+    const char* const Colours = "Software\\Microsoft\\Internet Explorer\\Settings";
+    const auto set = [](const char* key, const char* name, const char* value) {
+        value ? RegSetKeyValueA(HKEY_CURRENT_USER, key, name, REG_SZ, value, DWORD(std::strlen(value) + 1))
+              : RegDeleteKeyValueA(HKEY_CURRENT_USER, key, name);
     };
-    for (const Probe& probe : probes) {
-        TEST_ROW("kind " + std::to_string(probe.Kind) + ", control " + std::to_string(probe.Control) + ", look " +
-                 std::to_string(static_cast<int>(probe.What)));
-        HWND page = OpenPage(probe.Kind);
-        REQUIRE(page != nullptr);
-        REQUIRE(GetDlgItem(page, probe.Control) != nullptr);
-        CHECK_EQ(LookAt(page, probe.Control, probe.What), probe.Expected);
-        DestroyWindow(page);
-    }
-
-    // The directions in list order, each with its data.
-    HWND falling = OpenPage(ModeFalling);
-    const char* const texts[] = {"Up", "Down", "Left", "Right", "Horizontal", "Vertical", "Any"};
-    const int32_t data[] = {1, 2, 4, 8, 12, 3, 15};
-    for (int i = 0; i < 7; ++i) {
-        TEST_ROW(texts[i]);
-        char text[32] = "";
-        Send(falling, 1044, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-        CHECK_EQ(text, texts[i]);
-        CHECK_EQ(static_cast<int32_t>(Send(falling, 1044, CB_GETITEMDATA, static_cast<WPARAM>(i))), data[i]);
-    }
-    DestroyWindow(falling);
-
-    // Gravity off: the sides box is unchecked and unusable from the start.
-    UseRecord([](SaverSettings* s) { s->BounceGravity = 0; s->BounceWrapSides = 0; });
-    HWND bounce = OpenPage(ModeBounce);
-    CHECK(!Checked(bounce, 1016));
-    CHECK(!Enabled(bounce, 1016));
-    DestroyWindow(bounce);
-}
-
-TEST_CASE(pages_write_their_controls_back)
-{
-    struct Row {
-        int32_t Kind;
-        void (*Change)(HWND);
-        void (*Expect)(SaverSettings*);
+    const auto look = [](HWND page, bool& underlined) {
+        LOGFONTA font = {};
+        GetObjectA(reinterpret_cast<HGDIOBJ>(Send(page, IDC_WEB_ADDRESS, WM_GETFONT)), sizeof font, &font);
+        underlined = font.lfUnderline != 0;
+        HDC dc = CreateCompatibleDC(nullptr);
+        SendMessageA(page, WM_CTLCOLORSTATIC, WPARAM(dc), LPARAM(GetDlgItem(page, IDC_WEB_ADDRESS)));
+        const COLORREF colour = GetTextColor(dc);
+        DeleteDC(dc);
+        return colour;
     };
-    const Row rows[] = {
-        {PageGeneral,
-         [](HWND p) {
-             Click(p, 1021);
-             SetDlgItemTextA(p, 1022, "42");
-             Click(p, 1026);
-         },
-         [](SaverSettings* s) {
-             // Clicks completed all three boxes, so the rule dropped Keyboard.
-             s->ChangeModeEnabled = 1; s->ChangeModeMinutes = 42; s->IgnoreInput = IgnoreClicks | IgnoreMovement;
-         }},
-        {PageGeneral, [](HWND p) { SetDlgItemTextA(p, 1022, ""); }, [](SaverSettings* s) { s->ChangeModeMinutes = 0; }},
-        {PageGeneral, [](HWND p) { SetDlgItemTextA(p, 1022, "75"); }, [](SaverSettings* s) { s->ChangeModeMinutes = 75; }},
-        {ModeStatic, [](HWND p) { Click(p, 1014); }, [](SaverSettings* s) { s->EnabledModes &= ~ModeStatic; }},
-        {ModePlain,
-         [](HWND p) { Click(p, 1014); Send(p, 1017, TBM_SETPOS, TRUE, 15); },
-         [](SaverSettings* s) { s->EnabledModes |= ModePlain; s->PlainDelayMs = 15000; }},
-        {ModeBounce,
-         [](HWND p) { Send(p, 1012, TBM_SETPOS, TRUE, 9); Click(p, 1016); },
-         [](SaverSettings* s) { s->BounceSpeed = 9; s->BounceGravity = 1; s->BounceWrapSides = 1; }},
-        {ModeBounce,
-         [](HWND p) { Click(p, 1015); },
-         [](SaverSettings* s) { s->BounceGravity = 0; s->BounceWrapSides = 1; }},
-        {ModeMany, [](HWND p) { Send(p, 1017, TBM_SETPOS, TRUE, 1); }, [](SaverSettings* s) { s->ManyDelayMs = 100; }},
-        {ModeFade,
-         [](HWND p) { Send(p, 1012, TBM_SETPOS, TRUE, 5); Click(p, 1019); },
-         [](SaverSettings* s) { s->FadeSpeed = 5; s->FadeRandomPositions = 1; }},
-        {ModeDrip,
-         [](HWND p) { Send(p, 1012, TBM_SETPOS, TRUE, 10); Click(p, 1040); },
-         [](SaverSettings* s) { s->DripIntervalMs = 10; s->DripTile = 0; }},
-        {ModeFalling,
-         [](HWND p) {
-             Send(p, 1012, TBM_SETPOS, TRUE, 25);
-             Send(p, 1043, UDM_SETPOS, 0, 48);
-             Send(p, 1044, CB_SETCURSEL, 6);
-             Click(p, 1039);
-         },
-         [](SaverSettings* s) {
-             s->FallingSpeed = 25; s->FallingLogoCount = 48; s->FallingDirection = 15; s->FallingFadeInDistance = 1;
-         }},
+    const std::string fits = "10,20,30" + std::string(55, ' '), tooLong = fits + " ";
+    // stored underline, colour, hover switch, hover colour; link and hover colours shown; underlined at rest, hovered
+    const struct { const char *Underline, *Colour, *UseHover, *HoverColour; COLORREF Link, Hover; bool AtRest, Hovered; } rows[] = {
+        {"hover", "0,0,128", "yes", "0,128,0", RGB(0, 0, 128), RGB(0, 128, 0), false, true},
+        {"NO", "10,20,30", "no", "0,128,0", RGB(10, 20, 30), RGB(10, 20, 30), false, false},
+        // A value of 63 characters is read; one of 64 does not fit its buffer.
+        {nullptr, fits.c_str(), nullptr, nullptr, RGB(10, 20, 30), RGB(255, 0, 0), true, true},
+        {nullptr, tooLong.c_str(), nullptr, nullptr, RGB(0, 0, 255), RGB(255, 0, 0), true, true},
+        {"no", nullptr, nullptr, nullptr, RGB(0, 0, 255), RGB(255, 0, 0), true, true},  // the underline is read once
     };
-    for (const Row& row : rows) {
-        UseRecord(ShowcaseRecord);
-        SaverSettings expected = *Settings;
-        row.Expect(&expected);
-        HWND page = OpenPage(row.Kind);
-        REQUIRE(page != nullptr);
-        row.Change(page);
-        CHECK_EQ(SettingsDialog.SettingsChanged, 0);
-        SendMessageA(page, WMU_READBACK, 0, 0);
-        CHECK_EQ(SettingsDialog.SettingsChanged, 1);
-        ExpectRecord(*Settings, expected);
-        DestroyWindow(page);
-    }
-
-    // Values no control can show: the nearest end, and no direction at all.
-    UseRecord([](SaverSettings* s) { s->FallingLogoCount = 70; s->FallingDirection = 5; s->FallingSpeed = 0; });
-    HWND falling = OpenPage(ModeFalling);
-    CHECK_EQ(static_cast<int32_t>(Send(falling, 1044, CB_GETCURSEL)), -1);
-    SendMessageA(falling, WMU_READBACK, 0, 0);
-    CHECK_EQ(Settings->FallingLogoCount, 50);
-    CHECK_EQ(Settings->FallingDirection, 5);
-    CHECK_EQ(Settings->FallingSpeed, 1);
-    DestroyWindow(falling);
-
-    // The sheet's apply notification reads back the same way.
-    UseRecord(ShowcaseRecord);
-    HWND page = OpenPage(ModeFade);
-    Send(page, 1012, TBM_SETPOS, TRUE, 4);
-    NMHDR apply = {GetParent(page), 0, static_cast<UINT>(PSN_APPLY)};
-    CHECK_EQ(SendMessageA(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply)), static_cast<LRESULT>(PSNRET_NOERROR));
-    CHECK_EQ(Settings->FadeSpeed, 4);
-    CHECK_EQ(SettingsDialog.SettingsChanged, 1);
-    DestroyWindow(page);
-}
-
-TEST_CASE(a_logos_box_without_a_whole_number_from_1_to_50_stores_the_last_valid_count)
-{
-    struct Row { const char* Text; int32_t Stored; };
-    const Row rows[] = {{"7", 7}, {"50", 50}, {"99", 22}, {"51", 22}, {"0", 22}, {"", 22}, {"abc", 22}, {"-5", 22}};
-    for (const Row& row : rows) {
-        TEST_ROW(std::string("\"") + row.Text + "\"");
-        UseRecord(ShowcaseRecord);
-        HWND page = OpenPage(ModeFalling);
-        SetDlgItemTextA(page, 1042, row.Text);
-        SendMessageA(page, WMU_READBACK, 0, 0);
-        CHECK_EQ(Settings->FallingLogoCount, row.Stored);
-        DestroyWindow(page);
-    }
-}
-
-TEST_CASE(enabling_rules_follow_the_boxes_from_the_first_command_on)
-{
-    // A mode page whose Enabled box is unchecked: a click on another box
-    // disables everything but Enabled (and the hidden box); Enabled again
-    // brings everything back.
-    UseRecord([](SaverSettings* s) { s->EnabledModes = 0; });
-    HWND fade = OpenPage(ModeFade);
-    CHECK(Enabled(fade, 1012));
-    Click(fade, 1019);
-    for (int id : {1012, 1019, 1030}) {
-        TEST_ROW("after a click, control " + std::to_string(id));
-        CHECK(!Enabled(fade, id));
-    }
-    int labels = 0, disabledLabels = 0;
-    for (HWND child = GetWindow(fade, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        if (GetDlgCtrlID(child) == -1 || GetDlgCtrlID(child) == 0xFFFF) {
-            ++labels;
-            disabledLabels += !IsWindowEnabled(child);
+    for (const auto& row : rows) {
+        INFO(std::string(row.Colour ? row.Colour : "nothing stored"));
+        set(Main, "Anchor Underline", row.Underline), set(Colours, "Anchor Color", row.Colour);
+        set(Colours, "Use Anchor Hover Color", row.UseHover), set(Colours, "Anchor Color Hover", row.HoverColour);
+        LinkLabel = {RGB(0, 0, 255), RGB(255, 0, 0), &row == rows + 4 ? LinkLabel.LinkUnderlineMode : -1, FALSE, nullptr};
+        UseRecord();
+        const int before = LiveGdiObjects();
+        HWND page = OpenPage(&row == rows ? 0 : PageAbout), label = GetDlgItem(page, IDC_WEB_ADDRESS);  // the box, then the page
+        CHECK_EQ(Text(page, IDC_SAVER_NAME) + "|" + Text(page, IDC_DESCRIPTION), "Pages Test|What it shows & more");
+        CHECK_EQ((GetWindowLongPtrA(GetDlgItem(page, IDC_ABOUT_OK), GWL_STYLE) & WS_VISIBLE) != 0, &row == rows);
+        bool underlined;
+        for (int y : {-1, 2, 200}) {  // at rest, onto the text, off it again
+            CAPTURE(y);
+            if (y >= 0)
+                SendMessageA(label, WM_MOUSEMOVE, 0, MAKELPARAM(2, y));
+            const bool on = y == 2;
+            CHECK_EQ(look(page, underlined), on ? row.Hover : row.Link);
+            CHECK_EQ(underlined, on ? row.Hovered : row.AtRest);
         }
-    CHECK(labels > 0);
-    CHECK_EQ(disabledLabels, labels);
-    CHECK(Enabled(fade, 1014));
-    Click(fade, 1014);
-    for (int id : {1012, 1019, 1030}) {
-        TEST_ROW("after Enabled, control " + std::to_string(id));
-        CHECK(Enabled(fade, id));
-    }
-    DestroyWindow(fade);
-
-    // Enabled and the hidden box exclude each other.
-    HWND drip = OpenPage(ModeDrip);
-    CheckDlgButton(drip, 1018, BST_CHECKED);
-    Click(drip, 1014);
-    CHECK(Checked(drip, 1014));
-    CHECK(!Checked(drip, 1018));
-    Click(drip, 1018);
-    CHECK(!Checked(drip, 1014));
-    CHECK(!Enabled(drip, 1012));
-    DestroyWindow(drip);
-
-    // General: the minutes follow their box; all three ignore boxes drop Keyboard.
-    UseRecord([](SaverSettings* s) { s->ChangeModeEnabled = 1; s->IgnoreInput = IgnoreKeys | IgnoreClicks; });
-    HWND general = OpenPage(PageGeneral);
-    Click(general, 1021);
-    for (int id : {1022, 1023, 1024}) {
-        TEST_ROW("minutes control " + std::to_string(id));
-        CHECK(!Enabled(general, id));
-    }
-    Click(general, 1021);
-    CHECK(Enabled(general, 1022));
-    CHECK(Checked(general, 1025));
-    Click(general, 1027);
-    CHECK(!Checked(general, 1025));
-    CHECK(Checked(general, 1026));
-    CHECK(Checked(general, 1027));
-    DestroyWindow(general);
-
-    // Bounce: the sides box is usable exactly while Gravity is checked.
-    UseRecord([](SaverSettings* s) { s->EnabledModes = ModeBounce; s->BounceGravity = 1; });
-    HWND bounce = OpenPage(ModeBounce);
-    Click(bounce, 1015);
-    CHECK(!Enabled(bounce, 1016));
-    Click(bounce, 1015);
-    CHECK(Enabled(bounce, 1016));
-    DestroyWindow(bounce);
-}
-
-TEST_CASE(about_shows_the_saver_and_hides_ok_only_inside_the_sheet)
-{
-    UseRecord(nullptr);
-    std::strcpy(PackageTrailer.SaverName, "Name Of The Saver");
-    std::strcpy(PackageTrailer.Description, "What it shows & more");
-    HWND page = OpenPage(PageAbout);
-    REQUIRE(page != nullptr);
-    CHECK_EQ(Text(page, 1035), "Name Of The Saver");
-    CHECK_EQ(Text(page, 1036), "What it shows & more");
-    CHECK_EQ(Text(page, 1037), "www.example.com");
-    CHECK(!Shown(page, 1029));
-    CHECK_EQ(GetWindowLongPtrA(page, GWLP_USERDATA), static_cast<LONG_PTR>(PageAbout));
-    LOGFONTA name = {}, description = {};
-    GetObjectA(reinterpret_cast<HGDIOBJ>(Send(page, 1035, WM_GETFONT)), sizeof name, &name);
-    GetObjectA(reinterpret_cast<HGDIOBJ>(Send(page, 1036, WM_GETFONT)), sizeof description, &description);
-    CHECK_EQ(name.lfWeight, 700L);
-    CHECK(description.lfWeight < 700);
-    CHECK_EQ(std::string(name.lfFaceName), std::string(description.lfFaceName));
-    DestroyWindow(page);
-
-    HWND box = OpenAboutBox();
-    REQUIRE(box != nullptr);
-    CHECK(Shown(box, 1029));
-    CHECK_EQ(GetWindowLongPtrA(box, GWLP_USERDATA), 0);
-    CHECK_EQ(Text(box, 1035), "Name Of The Saver");
-    char caption[64] = "";
-    GetWindowTextA(box, caption, sizeof caption);
-    CHECK_EQ(std::string(caption), "About Glimmora Screensaver");
-    DestroyWindow(box);
-
-    // Only spaces: no link text. A name filling its whole slot stays inside it.
-    std::memset(PackageTrailer.WebAddress, ' ', sizeof PackageTrailer.WebAddress - 1);
-    std::memset(PackageTrailer.SaverName, 'N', sizeof PackageTrailer.SaverName);
-    page = OpenPage(PageAbout);
-    CHECK_EQ(Text(page, 1037), "");
-    CHECK_EQ(Text(page, 1035), std::string(64, 'N'));
-    DestroyWindow(page);
-}
-
-TEST_CASE(about_fonts_are_released_with_the_page)
-{
-    UseRecord(nullptr);
-    LinkLabel.LinkUnderlineMode = -1;
-    const int before = LiveGdiObjects();
-    HWND page = OpenPage(PageAbout);
-    REQUIRE(page != nullptr);
-    HWND label = GetDlgItem(page, 1037);
-    CHECK(LiveGdiObjects() > before);
-    // Hovering on and off makes a new font each time; only the newest lives.
-    const int opened = LiveGdiObjects();
-    for (int i = 0; i < 5; ++i) {
-        SendMessageA(label, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-        SendMessageA(label, WM_MOUSEMOVE, 0, MAKELPARAM(2, 200));
-    }
-    CHECK_EQ(LiveGdiObjects(), opened);
-    DestroyWindow(page);
-    CHECK_EQ(LiveGdiObjects(), before);
-    CHECK(LinkLabel.LinkFont == nullptr);
-
-    HWND box = OpenAboutBox();
-    DestroyWindow(box);
-    CHECK_EQ(LiveGdiObjects(), before);
-}
-
-namespace {
-
-const char* const BrowserMain = "Software\\Microsoft\\Internet Explorer\\Main";
-const char* const BrowserSettings = "Software\\Microsoft\\Internet Explorer\\Settings";
-
-void SetBrowserValue(const char* key, const char* name, const char* value)
-{
-    HKEY handle;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) != ERROR_SUCCESS)
-        return;
-    if (value)
-        RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
-                       static_cast<DWORD>(std::strlen(value) + 1));
-    else
-        RegDeleteValueA(handle, name);
-    RegCloseKey(handle);
-}
-
-void ClearBrowserValues()
-{
-    SetBrowserValue(BrowserMain, "Anchor Underline", nullptr);
-    for (const char* name : {"Anchor Color", "Use Anchor Hover Color", "Anchor Color Hover"})
-        SetBrowserValue(BrowserSettings, name, nullptr);
-}
-
-bool LabelUnderlined(HWND label)
-{
-    LOGFONTA font = {};
-    GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)), sizeof font, &font);
-    return font.lfUnderline != 0;
-}
-
-COLORREF LinkTextColour(HWND page)
-{
-    HDC dc = CreateCompatibleDC(nullptr);
-    SetTextColor(dc, RGB(1, 2, 3));
-    const LRESULT brush = SendMessageA(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                       reinterpret_cast<LPARAM>(GetDlgItem(page, 1037)));
-    const COLORREF colour = brush ? GetTextColor(dc) : CLR_INVALID;
-    DeleteDC(dc);
-    return colour;
-}
-
-}  // namespace
-
-TEST_CASE(link_label_takes_the_browser_colours_and_underline)
-{
-    struct Row {
-        const char* Case;
-        const char* Underline;
-        const char* Colour;
-        const char* UseHover;
-        const char* HoverColour;
-        COLORREF Link;
-        COLORREF Hover;
-        bool UnderlinedAtRest;
-        bool UnderlinedHovered;
-    };
-    const Row rows[] = {
-        {"nothing stored", nullptr, nullptr, nullptr, nullptr, RGB(0, 0, 255), RGB(255, 0, 0), true, true},
-        {"hover underline and colours", "hover", "0,0,128", "yes", "0,128,0", RGB(0, 0, 128), RGB(0, 128, 0), false, true},
-        {"never underlined", "NO", "10,20,30", "no", "0,128,0", RGB(10, 20, 30), RGB(10, 20, 30), false, false},
-        {"no hover setting keeps red", "yes", "128,0", nullptr, "0,128,0", RGB(128, 0, 0), RGB(255, 0, 0), true, true},
-    };
-    for (const Row& row : rows) {
-        TEST_ROW(row.Case);
-        ClearBrowserValues();
-        SetBrowserValue(BrowserMain, "Anchor Underline", row.Underline);
-        SetBrowserValue(BrowserSettings, "Anchor Color", row.Colour);
-        SetBrowserValue(BrowserSettings, "Use Anchor Hover Color", row.UseHover);
-        SetBrowserValue(BrowserSettings, "Anchor Color Hover", row.HoverColour);
-        LinkLabel = {RGB(0, 0, 255), RGB(255, 0, 0), -1, FALSE, nullptr};
-        UseRecord(nullptr);
-
-        HWND page = OpenPage(PageAbout);
-        HWND label = GetDlgItem(page, 1037);
-        REQUIRE(label != nullptr);
-        CHECK((GetWindowLongPtrA(label, GWL_STYLE) & SS_NOTIFY) != 0);
-        CHECK_EQ(LinkLabel.LinkColour, row.Link);
-        CHECK_EQ(LinkLabel.LinkHoverColour, row.Hover);
-        CHECK_EQ(LabelUnderlined(label), row.UnderlinedAtRest);
-        CHECK_EQ(LinkTextColour(page), row.Link);
-
-        // Onto the text: hover look and the capture; off it: neither.
-        SendMessageA(label, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
-        CHECK(GetCapture() == label);
-        CHECK(LinkLabel.LinkHovering);
-        CHECK_EQ(LabelUnderlined(label), row.UnderlinedHovered);
-        CHECK_EQ(LinkTextColour(page), row.Hover);
-        RECT client;
-        GetClientRect(label, &client);
-        SendMessageA(label, WM_MOUSEMOVE, 0, MAKELPARAM(client.right - 1, 2));
-        CHECK(GetCapture() != label);
-        CHECK(!LinkLabel.LinkHovering);
-        CHECK_EQ(LabelUnderlined(label), row.UnderlinedAtRest);
-        CHECK_EQ(LinkTextColour(page), row.Link);
         DestroyWindow(page);
+        CHECK_EQ(LiveGdiObjects(), before);
     }
-    ClearBrowserValues();
-
-    // The underline setting is read once per process.
-    SetBrowserValue(BrowserMain, "Anchor Underline", "no");
-    UseRecord(nullptr);
-    HWND page = OpenPage(PageAbout);
-    CHECK_EQ(LinkLabel.LinkUnderlineMode, 2);
-    CHECK(LabelUnderlined(GetDlgItem(page, 1037)));
-    DestroyWindow(page);
-    ClearBrowserValues();
+    set(Main, "Anchor Underline", nullptr);
 }
 
-namespace {
-
-HWND PreviewWindow() { return FindWindowA("WindowsScreenSaverClassPreview", nullptr); }
-
-// Waits, running messages, until the preview's first half second is over.
-bool GraceEnds()
+TEST_CASE("Preview shows the page's mode with its unsaved values over the desktop, then puts the record back")
 {
-    const DWORD start = GetTickCount();
-    while (Engine.InputGrace) {
-        if (GetTickCount() - start > 30000)
-            return false;
-        PumpFor(20);
-    }
-    return true;
-}
-
-}  // namespace
-
-TEST_CASE(preview_shows_the_page_mode_with_its_unsaved_values_and_then_puts_the_record_back)
-{
-    UseRecord(ShowcaseRecord);
+    UseRecord();
     const SaverSettings before = *Settings;
     HWND page = OpenPage(ModeBounce);
-    REQUIRE(page != nullptr);
-    Send(page, 1012, TBM_SETPOS, TRUE, 9);
-    Click(page, 1030);
-
-    HWND preview = PreviewWindow();
+    Send(page, IDC_SPEED, TBM_SETPOS, TRUE, 9);
+    Send(page, IDC_PREVIEW, BM_CLICK);
+    Send(page, IDC_PREVIEW, BM_CLICK);  // overlapping previews: only the first knows the record as it was
+    HWND preview = FindWindowA("WindowsScreenSaverClassPreview", nullptr);
     REQUIRE(preview != nullptr);
-    // Owned by the page's top-level window, as a popup always is.
-    CHECK(GetWindow(preview, GW_OWNER) == GetAncestor(page, GA_ROOT));
-    RECT area, desktop;
-    GetWindowRect(preview, &area);
-    GetWindowRect(GetDesktopWindow(), &desktop);
-    CHECK_EQ(area.left, 0L);
-    CHECK_EQ(area.top, 0L);
-    CHECK_EQ(area.right, desktop.right);
-    CHECK_EQ(area.bottom, desktop.bottom);
-    CHECK(Engine.SettingsPreview);
-    CHECK_EQ(Engine.CurrentMode, ModeBounce);
-    CHECK_EQ(Settings->EnabledModes, ModeBounce);
+    CHECK((Engine.SettingsPreview && Engine.CurrentMode == ModeBounce && Settings->EnabledModes == ModeBounce));
     CHECK_EQ(Settings->BounceSpeed, 9);
     CHECK_EQ(Settings->BounceGravity, 27);
     CHECK_EQ(SettingsDialog.SettingsChanged, 1);
-
-    // Within the first half second a key is swallowed.
-    CHECK_EQ(SendMessageA(preview, WM_KEYDOWN, VK_SPACE, 0), 1);
-    CHECK(IsWindow(preview));
-    REQUIRE(GraceEnds());
-    // This record ignores keys; a click closes the preview.
-    SendMessageA(preview, WM_KEYDOWN, VK_SPACE, 0);
-    CHECK(IsWindow(preview));
-    SendMessageA(preview, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
-    CHECK(!IsWindow(preview));
-    PumpFor(100);
-    CHECK(!QuitPosted());
-    CHECK(IsWindow(page));
-    ExpectRecord(*Settings, before);
-    // The page still shows what the user moved, for OK to store.
-    CHECK_EQ(static_cast<int32_t>(Send(page, 1012, TBM_GETPOS)), 9);
-    DestroyWindow(page);
-}
-
-TEST_CASE(preview_of_a_disabled_page_still_shows_its_mode)
-{
-    UseRecord([](SaverSettings* s) { s->EnabledModes = ModePlain | ModeMany; });
-    const SaverSettings before = *Settings;
-    HWND page = OpenPage(ModeStatic);
-    Click(page, 1030);
-    HWND preview = PreviewWindow();
-    REQUIRE(preview != nullptr);
-    CHECK_EQ(Settings->EnabledModes, ModeStatic);
-    CHECK_EQ(Engine.CurrentMode, ModeStatic);
-    // The read-back's rules disabled the page, Preview included.
-    CHECK(!Enabled(page, 1030));
-    CHECK(Enabled(page, 1014));
     DestroyWindow(preview);
-    ExpectRecord(*Settings, before);
+    CHECK(std::memcmp(Settings, &before, sizeof before) == 0);
+    CHECK_EQ(Send(page, IDC_SPEED, TBM_GETPOS), 9);  // the page still shows it, for OK to store
     DestroyWindow(page);
 }
 
-TEST_CASE(a_second_preview_holds_no_more_gdi_objects_than_the_first)
-{
-    UseRecord([](SaverSettings* s) { s->EnabledModes = ModeStatic; });
-    HWND page = OpenPage(ModeStatic);
-    Click(page, 1030);
-    REQUIRE(PreviewWindow() != nullptr);
-    DestroyWindow(PreviewWindow());
-    const int afterFirst = LiveGdiObjects();
-    for (int i = 0; i < 3; ++i) {
-        Click(page, 1030);
-        REQUIRE(PreviewWindow() != nullptr);
-        DestroyWindow(PreviewWindow());
-    }
-    CHECK_EQ(LiveGdiObjects(), afterFirst);
-    DestroyWindow(page);
-}
-
-TEST_CASE(applying_the_sheet_while_a_preview_shows_keeps_the_pages_values)
-{
-    UseRecord(ShowcaseRecord);
-    HWND plain = OpenPage(ModePlain);
-    HWND fade = OpenPage(ModeFade);
-    Send(fade, 1012, TBM_SETPOS, TRUE, 5);
-    Click(fade, 1030);
-    REQUIRE(PreviewWindow() != nullptr);
-    CHECK_EQ(Settings->EnabledModes, ModeFade);
-
-    NMHDR apply = {nullptr, 0, static_cast<UINT>(PSN_APPLY)};
-    SendMessageA(plain, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply));
-    SendMessageA(fade, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply));
-    DestroyWindow(PreviewWindow());
-    // Fade's own value, and the other pages' bits as the record had them.
-    CHECK_EQ(Settings->FadeSpeed, 5);
-    CHECK_EQ(Settings->EnabledModes, ModeStatic | ModeBounce | ModeFalling);
-    DestroyWindow(plain);
-    DestroyWindow(fade);
-}
-
-TEST_MAIN()
