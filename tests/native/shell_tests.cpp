@@ -6,96 +6,65 @@
 
 #include <climits>
 
-using H = HostAction;
-using D = DefaultAction;
-
-TEST_CASE("the host table follows the close state and the control panel's preview")
-{
+TEST_CASE("the host table follows the close state and the control panel's preview") {
+    using H = HostAction;
     const H P = H::PassOn, Z = H::AnswerZero, S = H::SystemDefaultOnly, F = H::ForwardToParent, C = H::PostCloseThenPassOn;
-    // Columns: full screen, control panel, then both after a confirmed close.
-    const std::tuple<uint32_t, uintptr_t, H, H, H, H> rows[] = {{Msg::SetText, 0, Z, Z, Z, Z},
-        {Msg::Paint, 0, H::HideCursorThenPassOn, P, S, S}, {Msg::Help, 0, P, F, P, F}, {Msg::ContextMenu, 0, P, F, P, F},
-        {Msg::KeyDown, 0, P, P, S, S}, {Msg::SysKeyDown, 0, P, P, S, S}, {Msg::MouseMove, 0, P, P, S, S},
-        {Msg::LeftButtonDown, 0, P, P, S, S}, {Msg::RightButtonDown, 0, P, P, S, S}, {Msg::MiddleButtonDown, 0, P, P, S, S},
-        {Msg::LeftButtonUp, 0, P, P, P, P}, {Msg::RightButtonUp, 0, P, P, P, P}, {Msg::MiddleButtonUp, 0, P, P, P, P},
-        {Msg::SysCommand, 0xF040, Z, P, Z, P}, {Msg::SysCommand, 0xF050, Z, P, Z, P}, {Msg::SysCommand, 0xF140, Z, P, Z, P},
-        {Msg::SysCommand, 0xF170, C, P, C, P}, {Msg::SysCommand, 0xF141, P, P, P, P}, {Msg::SysCommand, 0xF171, P, P, P, P},
-        {Msg::SysCommand, 0x1F140, P, P, P, P}, {Msg::SysCommand, 0xF060, P, P, P, P},
-        {Msg::Timer, 1, H::YieldThenPassOn, H::YieldThenPassOn, Z, Z}, {Msg::Close, 0, P, P, P, P},
-        {Msg::PowerBroadcast, 4, P, P, P, P}, {Msg::VerifyPasswordRequest, 0, P, P, P, P}};
-    for (auto& [message, wParam, a, b, c, d] : rows)
-        CHECK(std::tuple(message, wParam, DecideHostMessage(message, wParam, false, false), DecideHostMessage(message, wParam, false, true),
-                         DecideHostMessage(message, wParam, true, false), DecideHostMessage(message, wParam, true, true)) ==
-              std::tuple(message, wParam, a, b, c, d));
+    // Full screen, control panel, then both after a confirmed close. System commands are compared whole.
+    for (auto [message, wParam, a, b, c, d] : {std::tuple{Msg::SetText, uintptr_t{0}, Z, Z, Z, Z}, {Msg::Paint, 0, H::HideCursorThenPassOn, P, S, S},
+             {Msg::Help, 0, P, F, P, F}, {Msg::ContextMenu, 0, P, F, P, F}, {Msg::KeyDown, 0, P, P, S, S}, {Msg::SysKeyDown, 0, P, P, S, S},
+             {Msg::MouseMove, 0, P, P, S, S}, {Msg::LeftButtonDown, 0, P, P, S, S}, {Msg::RightButtonDown, 0, P, P, S, S},
+             {Msg::MiddleButtonDown, 0, P, P, S, S}, {Msg::LeftButtonUp, 0, P, P, P, P}, {Msg::RightButtonUp, 0, P, P, P, P},
+             {Msg::MiddleButtonUp, 0, P, P, P, P}, {Msg::SysCommand, 0xF040, Z, P, Z, P}, {Msg::SysCommand, 0xF050, Z, P, Z, P},
+             {Msg::SysCommand, 0xF140, Z, P, Z, P}, {Msg::SysCommand, 0xF170, C, P, C, P}, {Msg::SysCommand, 0xF141, P, P, P, P},
+             {Msg::SysCommand, 0xF171, P, P, P, P}, {Msg::SysCommand, 0x1F140, P, P, P, P}, {Msg::SysCommand, 0xF060, P, P, P, P},
+             {Msg::Timer, 1, H::YieldThenPassOn, H::YieldThenPassOn, Z, Z}, {Msg::Close, 0, P, P, P, P}, {Msg::PowerBroadcast, 4, P, P, P, P},
+             {Msg::VerifyPasswordRequest, 0, P, P, P, P}})
+        CHECK_ROW((message, wParam), (DecideHostMessage(message, wParam, false, false), DecideHostMessage(message, wParam, false, true),
+                                      DecideHostMessage(message, wParam, true, false), DecideHostMessage(message, wParam, true, true)), (a, b, c, d));
 }
-
-constexpr uint32_t AutoPlay = 0xC123;
-
-TEST_CASE("the running policy closes on input, verifies passwords on 9x, and nothing closes where it must not")
-{
-    const D S = D::SystemDefault, C = D::CloseThenSystemDefault;
-    // Off 9x the AutoPlay message is 0: the null message matches nothing there.
-    const std::tuple<uint32_t, uintptr_t, intptr_t, D, D> rows[] = {{Msg::Close, 0, 0, S, D::VerifyPasswordClose},
-        {Msg::VerifyPasswordRequest, 0, 0, S, D::AnswerPasswordRequest}, {Msg::ShowWindow, 1, 0, D::HideCursorThenSystemDefault,
-        D::HideCursorThenSystemDefault}, {Msg::ShowWindow, 0, 0, S, S}, {Msg::SetCursor, 0, 0, D::HideCursorAnswerOne,
-        D::HideCursorAnswerOne}, {Msg::Power, 3, 0, C, C}, {Msg::Power, 2, 0, S, S}, {Msg::KeyDown, 0, 0, C, C},
-        {Msg::SysKeyDown, 0, 0, C, C}, {Msg::LeftButtonDown, 0, 0, C, C}, {Msg::RightButtonDown, 0, 0, C, C},
-        {Msg::MiddleButtonDown, 0, 0, C, C}, {Msg::LeftButtonUp, 0, 0, S, S}, {Msg::MouseMove, 0, 0, D::MovementTest,
-        D::MovementTest}, {Msg::PowerBroadcast, 4, 0, C, C}, {Msg::PowerBroadcast, 7, 1, S, S}, {Msg::PowerBroadcast, 7, 0, C, C},
-        {Msg::PowerBroadcast, 10, 0, D::AcLineTest, D::AcLineTest}, {AutoPlay, 0, 0, S, D::CancelAutoPlay}, {0, 0, 0, S, S},
-        {Msg::Paint, 0, 0, S, S}};
-    // Control panel, closed (on NT and 9x), and the 9x password prompt up, which lets close requests through.
-    const DefaultPolicyState quiet[] = {{true, false, false, false, 0}, {true, false, true, false, AutoPlay},
-        {false, true, false, false, 0}, {false, true, true, false, AutoPlay}, {true, true, true, true, AutoPlay}};
-    const DefaultPolicyState prompt = {false, false, true, true, AutoPlay};
-    for (auto& [message, wParam, lParam, onNt, on9x] : rows) {
-        CHECK(std::tuple(message, wParam, lParam, DecideDefaultInput(message, wParam, lParam, {false, false, false, false, 0}),
-                         DecideDefaultInput(message, wParam, lParam, {false, false, true, false, AutoPlay})) ==
-              std::tuple(message, wParam, lParam, onNt, on9x));
-        const bool closeRequest = message == Msg::Close || message == Msg::VerifyPasswordRequest;
-        CHECK(std::tuple(message, wParam, DecideDefaultInput(message, wParam, lParam, prompt)) ==
-              std::tuple(message, wParam, closeRequest || message == AutoPlay ? on9x : S));
+TEST_CASE("the running policy closes on input and verifies passwords on 9x; nothing closes where it must not") {
+    using D = DefaultAction;
+    const D S = D::SystemDefault, C = D::CloseThenSystemDefault, Hide = D::HideCursorThenSystemDefault;
+    const uint32_t AutoPlay = 0xC123;  // 0 off 9x, where the null message matches nothing
+    // Control panel, closed (on NT and 9x), and the 9x password prompt up, which lets only close requests through.
+    const DefaultPolicyState quiet[] = {{true, false, false, false, 0}, {true, false, true, false, AutoPlay}, {false, true, false, false, 0},
+                                        {false, true, true, false, AutoPlay}, {true, true, true, true, AutoPlay}}, prompt = {false, false, true, true, AutoPlay};
+    for (auto [message, wParam, lParam, onNt, on9x] : {std::tuple{Msg::Close, uintptr_t{0}, intptr_t{0}, S, D::VerifyPasswordClose},
+             {Msg::VerifyPasswordRequest, 0, 0, S, D::AnswerPasswordRequest}, {Msg::ShowWindow, 1, 0, Hide, Hide}, {Msg::ShowWindow, 0, 0, S, S},
+             {Msg::SetCursor, 0, 0, D::HideCursorAnswerOne, D::HideCursorAnswerOne}, {Msg::Power, 3, 0, C, C}, {Msg::Power, 2, 0, S, S},
+             {Msg::KeyDown, 0, 0, C, C}, {Msg::SysKeyDown, 0, 0, C, C}, {Msg::LeftButtonDown, 0, 0, C, C}, {Msg::RightButtonDown, 0, 0, C, C},
+             {Msg::MiddleButtonDown, 0, 0, C, C}, {Msg::LeftButtonUp, 0, 0, S, S}, {Msg::MouseMove, 0, 0, D::MovementTest, D::MovementTest},
+             {Msg::PowerBroadcast, 4, 0, C, C}, {Msg::PowerBroadcast, 7, 1, S, S}, {Msg::PowerBroadcast, 7, 0, C, C},
+             {Msg::PowerBroadcast, 10, 0, D::AcLineTest, D::AcLineTest}, {AutoPlay, 0, 0, S, D::CancelAutoPlay}, {0, 0, 0, S, S}, {Msg::Paint, 0, 0, S, S}}) {
+        CHECK_ROW((message, wParam, lParam), (DecideDefaultInput(message, wParam, lParam, {false, false, false, false, 0}),
+                                              DecideDefaultInput(message, wParam, lParam, {false, false, true, false, AutoPlay})), (onNt, on9x));
+        const bool through = message == Msg::Close || message == Msg::VerifyPasswordRequest || message == AutoPlay;
+        CHECK_ROW((message, wParam, lParam, "prompt"), (DecideDefaultInput(message, wParam, lParam, prompt)), (through ? on9x : S));
         for (const DefaultPolicyState& state : quiet)
-            CHECK(std::tuple(message, wParam, state.OnWindows9x, DecideDefaultInput(message, wParam, lParam, state)) ==
-                  std::tuple(message, wParam, state.OnWindows9x, message == AutoPlay && state.OnWindows9x ? on9x : S));
+            CHECK_ROW((message, wParam, lParam, state.ControlPanelPreview, state.OnWindows9x), (DecideDefaultInput(message, wParam, lParam, state)),
+                      (message == AutoPlay && state.OnWindows9x ? on9x : S));
     }
 }
-
-TEST_CASE("movement closes beyond four pixels city-block, in 64 bits")
-{
-    const std::tuple<ScreenPoint, ScreenPoint, bool> rows[] = {{{0, 0}, {2, 2}, 0}, {{0, 0}, {3, 2}, 1},
-        {{0, 0}, {-5, 0}, 1}, {{0, 0}, {0, 4}, 0}, {{0, 0}, {0, -4}, 0}, {{0, 0}, {-3, -2}, 1}, {{100, 100}, {104, 100}, 0},
-        {{100, 100}, {105, 100}, 1}, {{-7, -7}, {-9, -9}, 0}, {{INT32_MIN, 0}, {INT32_MAX, 0}, 1},
-        {{0, INT32_MAX}, {0, INT32_MIN}, 1}, {{INT32_MIN, 0}, {INT32_MAX, 2}, 1}, {{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MAX}, 1}};
-    for (auto& [from, to, closes] : rows)
-        CHECK(std::tuple(from.X, from.Y, to.X, to.Y, MovementCloses(from, to)) == std::tuple(from.X, from.Y, to.X, to.Y, closes));
-}
-
-TEST_CASE("power broadcasts close except flagged resumes and status changes")
-{
+TEST_CASE("movement closes beyond four pixels city-block, in 64 bits; power broadcasts close but for flagged resumes and status") {
+    for (auto [x0, y0, x1, y1, closes] : {std::tuple{0, 0, 2, 2, false}, {0, 0, 3, 2, 1}, {0, 0, -5, 0, 1}, {0, 0, 0, 4, 0}, {0, 0, 0, -4, 0},
+             {0, 0, -3, -2, 1}, {100, 100, 104, 100, 0}, {100, 100, 105, 100, 1}, {-7, -7, -9, -9, 0}, {INT32_MIN, 0, INT32_MAX, 0, 1},
+             {0, INT32_MAX, 0, INT32_MIN, 1}, {INT32_MIN, 0, INT32_MAX, 2, 1}, {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, 1}})
+        CHECK_ROW((x0, y0, x1, y1), (MovementCloses({x0, y0}, {x1, y1})), (closes));
     const PowerRule C = PowerRule::Close, K = PowerRule::KeepRunning, A = PowerRule::CheckAcLine;
-    // Flags 0, 1, 2 and -1: only bit 0 marks a resume as automatic.
-    const std::tuple<uintptr_t, PowerRule, PowerRule> rows[] = {{0, C, C}, {1, C, C}, {2, C, C}, {3, C, C}, {4, C, C},
-        {5, C, C}, {6, C, K}, {7, C, K}, {8, C, K}, {9, C, C}, {10, A, A}, {11, C, C}, {12, C, C}, {17, C, C}, {18, C, K},
-        {19, C, C}, {0x8013, C, C}, {0x10012, C, C}};
-    for (auto& [event, even, odd] : rows)
-        CHECK(std::tuple(event, DecidePowerBroadcast(event, 0), DecidePowerBroadcast(event, 1), DecidePowerBroadcast(event, 2),
-                         DecidePowerBroadcast(event, -1)) == std::tuple(event, even, odd, even, odd));
+    // Flags 0 and 2, then 1 and -1: only bit 0 marks a resume as automatic.
+    for (auto [event, even, odd] : {std::tuple{uintptr_t{0}, C, C}, {1, C, C}, {2, C, C}, {3, C, C}, {4, C, C}, {5, C, C}, {6, C, K}, {7, C, K},
+             {8, C, K}, {9, C, C}, {10, A, A}, {11, C, C}, {12, C, C}, {17, C, C}, {18, C, K}, {19, C, C}, {0x8013, C, C}, {0x10012, C, C}})
+        CHECK_ROW((event), (DecidePowerBroadcast(event, 0), DecidePowerBroadcast(event, 2), DecidePowerBroadcast(event, 1),
+                            DecidePowerBroadcast(event, -1)), (even, even, odd, odd));
 }
-
-TEST_CASE("close requests are refused, confirmed or prompted, with a 200 ms pause across the tick wrap")
-{
+TEST_CASE("close requests are refused, confirmed or prompted, with a 200 ms pause across the tick wrap") {
     using V = CloseVerdict;
     const uint32_t Never = NeverPrompted;
     // Prompt up, password loaded, from the host window (not the settings preview), last prompt, now.
-    const std::tuple<bool, bool, bool, uint32_t, uint32_t, V> rows[] = {{0, 1, 1, Never, 5, V::Prompt},
-        {0, 1, 1, Never, 0xFFFFFFFF, V::Prompt}, {0, 0, 1, Never, 5, V::ConfirmAtOnce}, {0, 0, 1, 1000, 1001, V::ConfirmAtOnce},
-        {1, 1, 1, Never, 5, V::Refuse}, {1, 0, 1, Never, 5, V::Refuse}, {0, 1, 1, 1000, 1000, V::Refuse},
-        {0, 1, 1, 1000, 1199, V::Refuse}, {0, 1, 1, 1000, 1200, V::Prompt}, {0, 1, 1, 1000, 61000, V::Prompt},
-        {0, 1, 1, 0xFFFFFFF0, 0x50, V::Refuse}, {0, 1, 1, 0xFFFFFF9C, 0x63, V::Refuse}, {0, 1, 1, 0xFFFFFF9C, 0x64, V::Prompt},
-        {0, 1, 1, 0, 150, V::Refuse}, {0, 1, 1, 500, 499, V::Prompt}, {0, 0, 0, Never, 5, V::GoAheadUnguarded},
-        {0, 1, 0, 1000, 1001, V::GoAheadUnguarded}};
-    for (auto& [active, loaded, host, last, now, verdict] : rows)
-        CHECK(std::tuple(active, loaded, host, last, now, DecideCloseRequest({active, loaded, host, last, now})) ==
-              std::tuple(active, loaded, host, last, now, verdict));
+    for (auto [active, loaded, host, last, now, verdict] : {std::tuple{false, true, true, Never, 5u, V::Prompt}, {0, 1, 1, Never, 0xFFFFFFFF, V::Prompt},
+             {0, 0, 1, Never, 5, V::ConfirmAtOnce}, {0, 0, 1, 1000, 1001, V::ConfirmAtOnce}, {1, 1, 1, Never, 5, V::Refuse}, {1, 0, 1, Never, 5, V::Refuse},
+             {0, 1, 1, 1000, 1000, V::Refuse}, {0, 1, 1, 1000, 1199, V::Refuse}, {0, 1, 1, 1000, 1200, V::Prompt}, {0, 1, 1, 1000, 61000, V::Prompt},
+             {0, 1, 1, 0xFFFFFFF0, 0x50, V::Refuse}, {0, 1, 1, 0xFFFFFF9C, 0x63, V::Refuse}, {0, 1, 1, 0xFFFFFF9C, 0x64, V::Prompt},
+             {0, 1, 1, 0, 150, V::Refuse}, {0, 1, 1, 500, 499, V::Prompt}, {0, 0, 0, Never, 5, V::GoAheadUnguarded}, {0, 1, 0, 1000, 1001, V::GoAheadUnguarded}})
+        CHECK_ROW((active, loaded, host, last, now), (DecideCloseRequest({active, loaded, host, last, now})), (verdict));
 }

@@ -1,26 +1,19 @@
-// Table rows compare their results as tuples; a failure prints both in full.
+// Table rows: CHECK_ROW((key columns), (results), (expected)) prints the row's key beside both sides of a failure.
 #pragma once
 #include <doctest.h>
 
 #include <sstream>
 #include <string>
 #include <tuple>
-#include <type_traits>
 
-namespace doctest {
-template <typename... T> struct StringMaker<std::tuple<T...>> {
+#define CHECK_ROW(key, actual, expected) CHECK(std::tuple(std::tuple key, std::tuple actual) == std::tuple(std::tuple key, std::tuple expected))
+
+template <typename... T> struct doctest::StringMaker<std::tuple<T...>> {
     template <typename V> static void Put(std::ostringstream& out, const V& v)
     {
-        if constexpr (std::is_enum_v<std::decay_t<V>>) out << static_cast<long long>(v);
-        else if constexpr (std::is_arithmetic_v<std::decay_t<V>>) out << +v;
-        else if constexpr (std::is_constructible_v<std::string, V>) out << v;
-        else out << toString(v);  // a nested tuple
+        if constexpr (std::is_enum_v<V> || std::is_arithmetic_v<V>) out << ' ' << +static_cast<std::conditional_t<std::is_enum_v<V>, long long, V>>(v);
+        else if constexpr (std::is_constructible_v<std::string, V>) out << " \"" << v << '"';
+        else out << ' ' << toString(v);  // a nested tuple
     }
-    static String convert(const std::tuple<T...>& row)
-    {
-        std::ostringstream out;
-        std::apply([&](const auto&... v) { ((Put(out, v), out << ' '), ...); }, row);
-        return ("(" + out.str() + ")").c_str();
-    }
+    static String convert(const std::tuple<T...>& row) { std::ostringstream out; std::apply([&](const auto&... v) { (Put(out, v), ...); }, row); return ("(" + out.str() + " )").c_str(); }
 };
-}  // namespace doctest

@@ -33,7 +33,6 @@ inline Bytes MakeProgram(const ProgramShape& shape, std::vector<size_t>* slots =
     for (auto [at, value] : {std::pair{0x44u, uint32_t(shape.Machine)}, {0x46, 1}, {0x54, optionalSize}, {optional, wide ? 0x20Bu : 0x10B},
                              {base + 14, 1}, {base + 24 + 14, 1}, {base + 48 + 14, languages}}) Put(file, at, value, 2);
     std::memcpy(&file[optional + optionalSize], ".rsrc", 5);
-    if (slots) slots->clear();
     for (uint32_t i = 0; i < languages; ++i) {
         const uint32_t block = blocks + blockBytes * i;
         for (auto [at, value] : {std::pair{64 + 8 * i, 0x409 + i}, {68 + 8 * i, dataEntries + 16 * i},
@@ -59,10 +58,11 @@ inline uint32_t Crc32(const uint8_t* bytes, size_t size)
 }
 
 // Recomputes the CRC of the chunk at `at` after a test changed it.
-inline void SealChunk(Bytes& png, size_t at)
+inline Bytes& SealChunk(Bytes& png, size_t at)
 {
     const uint32_t length = uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3], crc = Crc32(&png[at + 4], length + 4);
     for (int i = 0; i < 4; ++i) png[at + 8 + length + i] = uint8_t(crc >> (24 - 8 * i));
+    return png;
 }
 
 inline void AppendChunk(Bytes& png, const char* type, const Bytes& data)
