@@ -74,18 +74,14 @@ TEST_CASE("placement: remainders keep the dividend's sign, centring truncates, r
              {0, 101, 0, 0, 3, 0, 0, 50, -1}, {0, 0, 0, 0, 0, 0, 0, 0, 0}, {1, 1920, 1080, 640, 480, 1000, 700, 1000, 100},
              {1, 1920, 1080, 640, 480, 1280, 600, 0, 0}, {1, 1919, 1080, 1920, 1080, 12345, 999, 0, 0}, {1, 100, 100, 150, 130, 32767, 77, 17, 17},
              {1, 0, 0, 0, 0, 5, 6, 0, 0}, {1, 640, 480, 640, 480, 32767, 32767, 0, 0}, {2, 1920, 1080, 640, 480, 2000, 1100, 80 - 320, 20 - 240},
-             {2, 1920, 1080, 641, 481, 0, 0, -320, -240}, {2, 0, 0, 640, 480, 5, 7, -320, -240}, {2, 1, 1, 0, 0, 32767, 32767, 0, 0}}) {
-        const LogoPosition at = kind == 0 ? CentredLogoPosition(cw, ch, w, h) : kind == 1 ? RandomLogoPosition(cw, ch, w, h, r1, r2)
-                                                                                           : RandomCentredLogoPosition(cw, ch, w, h, r1, r2);
-        CHECK_ROW((kind, cw, ch, w, h, r1, r2), (at.X, at.Y), (x, y));
-    }
+             {2, 1920, 1080, 641, 481, 0, 0, -320, -240}, {2, 0, 0, 640, 480, 5, 7, -320, -240}, {2, 1, 1, 0, 0, 32767, 32767, 0, 0}})
+        CHECK_ROW((kind, cw, ch, w, h, r1, r2), (XY(kind == 0 ? CentredLogoPosition(cw, ch, w, h) : kind == 1 ? RandomLogoPosition(cw, ch, w, h, r1, r2)
+                                                                                                       : RandomCentredLogoPosition(cw, ch, w, h, r1, r2))), (x, y));
     // The preview's scaled size divides first (1/49 * 49 lies just below 1) and clamps.
     for (auto [pw, ph, dw, dh, w, h, x, y] : {std::tuple{152, 112, 1280, 1024, 640, 480, 76, 52}, {152, 112, 0, 1024, 640, 480, 0, 0},
              {152, 112, 1280, 0, 640, 480, 0, 0}, {1, 1, 49, 49, 49, 49, 0, 0}, {1280, 1024, 1280, 1024, 640, 480, 640, 480},
-             {INT32_MAX, INT32_MAX, 1, 1, INT32_MAX, 2, INT32_MAX, INT32_MAX}, {INT32_MAX, INT32_MAX, 1, 1, INT32_MIN, -2, INT32_MIN, INT32_MIN}}) {
-        const LogoPosition size = ScaledLogoSize(pw, ph, dw, dh, w, h);
-        CHECK_ROW((pw, ph, dw, dh, w, h), (size.X, size.Y), (x, y));
-    }
+             {INT32_MAX, INT32_MAX, 1, 1, INT32_MAX, 2, INT32_MAX, INT32_MAX}, {INT32_MAX, INT32_MAX, 1, 1, INT32_MIN, -2, INT32_MIN, INT32_MIN}})
+        CHECK_ROW((pw, ph, dw, dh, w, h), (XY(ScaledLogoSize(pw, ph, dw, dh, w, h))), (x, y));
     for (auto [client, logo, count] : {std::tuple{100, 30, 4}, {90, 30, 3}, {91, 30, 4}, {1, 30, 1}, {30, 30, 1}, {0, 30, 0}, {-5, 30, 0},
                                        {100, 0, 0}, {100, -3, 0}, {INT32_MAX, 1, INT32_MAX}, {INT32_MAX, INT32_MAX, 1}, {INT32_MIN, 1, 0}})
         CHECK_ROW((client, logo), (TileCount(client, logo)), (count));

@@ -74,7 +74,7 @@ inline void AppendChunk(Bytes& png, const char* type, const Bytes& data)
 
 struct Rgba { uint8_t R, G, B, A; };
 
-// An 8-bit RGBA PNG of one stored (uncompressed) deflate block, rows unfiltered.
+// An 8-bit RGBA PNG, its unfiltered rows (under 64 KiB in all) in one stored (uncompressed) deflate block.
 inline Bytes EncodePng(int width, int height, const std::vector<Rgba>& pixels)
 {
     Bytes raw, header, png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
