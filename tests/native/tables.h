@@ -9,13 +9,15 @@
 #include <tuple>
 #include <type_traits>
 
-#define CHECK_ROW(key, actual, expected) CHECK(std::tuple(std::tuple key, std::tuple actual) == std::tuple(std::tuple key, std::tuple expected))
+#define CHECK_ROW(key, actual, expected) \
+    CHECK(std::tuple(std::tuple key, std::tuple actual) == std::tuple(std::tuple key, std::tuple expected))
 template <typename Point> std::tuple<int32_t, int32_t> XY(const Point& point) { return {point.X, point.Y}; }
 
 template <typename... T> struct doctest::StringMaker<std::tuple<T...>> {
     template <typename V> static void Put(std::ostringstream& out, const V& v)
     {
-        if constexpr (std::is_enum_v<V> || std::is_arithmetic_v<V>) out << ' ' << +static_cast<std::conditional_t<std::is_enum_v<V>, long long, V>>(v);
+        if constexpr (std::is_enum_v<V> || std::is_arithmetic_v<V>) out << ' ' << +static_cast<std::conditional_t<std::is_enum_v<V>,
+        long long, V>>(v);
         else if constexpr (std::is_constructible_v<std::string, V>) out << " \"" << v << '"';
         else out << ' ' << toString(v);  // a nested tuple
     }

@@ -20,23 +20,24 @@ inline Bytes MakeProgram(const ProgramShape& shape, std::vector<size_t>* slots =
 {
     const bool wide = shape.Machine == 0x8664;
     const uint32_t optional = 0x58, optionalSize = wide ? 240 : 224, languages = uint32_t(shape.Languages), base = SectionFileOffset;
-    const uint32_t dataEntries = 64 + 8 * languages, blocks = dataEntries + 16 * languages;
+    const uint32_t dataEntries = 64 + 8 * languages, blocks = dataEntries + 16 * languages, section = optional + optionalSize;
     const uint32_t blockBytes = 2 * (16 + shape.FirstString + shape.NameLength), size = blocks + blockBytes * languages;
+    const uint32_t directory = optional + (wide ? 112 : 96) + 16;  // the resource directory's entry
     Bytes file(base + ((size + 0x1FF) & ~0x1FFu), 0);
     file[0] = 'M', file[1] = 'Z', file[0x40] = 'P', file[0x41] = 'E';
-    const std::pair<uint32_t, uint32_t> words[] = {{0x3C, 0x40}, {optional + (wide ? 108 : 92), 16},
-        {optional + (wide ? 112 : 96) + 16, 0x1000}, {optional + (wide ? 112 : 96) + 20, size}, {optional + optionalSize + 8, size},
-        {optional + optionalSize + 12, 0x1000}, {optional + optionalSize + 16, uint32_t(file.size()) - base},
-        {optional + optionalSize + 20, base}, {base + 16, shape.StringType}, {base + 20, 0x80000018}, {base + 24 + 16, 1},
-        {base + 24 + 20, 0x80000030}};
-    for (auto [at, value] : words) Put(file, at, value);
+    std::memcpy(&file[section], ".rsrc", 5);
+    for (auto [at, value] : {std::pair{0x3Cu, 0x40u}, {optional + (wide ? 108 : 92), 16}, {directory, 0x1000}, {directory + 4, size},
+             {section + 8, size}, {section + 12, 0x1000}, {section + 16, uint32_t(file.size()) - base}, {section + 20, base},
+             {base + 16, shape.StringType}, {base + 20, 0x80000018}, {base + 24 + 16, 1}, {base + 24 + 20, 0x80000030}})
+        Put(file, at, value);
     for (auto [at, value] : {std::pair{0x44u, uint32_t(shape.Machine)}, {0x46, 1}, {0x54, optionalSize}, {optional, wide ? 0x20Bu : 0x10B},
-                             {base + 14, 1}, {base + 24 + 14, 1}, {base + 48 + 14, languages}}) Put(file, at, value, 2);
-    std::memcpy(&file[optional + optionalSize], ".rsrc", 5);
+                             {base + 14, 1}, {base + 24 + 14, 1}, {base + 48 + 14, languages}})
+        Put(file, at, value, 2);
     for (uint32_t i = 0; i < languages; ++i) {
         const uint32_t block = blocks + blockBytes * i;
         for (auto [at, value] : {std::pair{64 + 8 * i, 0x409 + i}, {68 + 8 * i, dataEntries + 16 * i},
-                                 {dataEntries + 16 * i, 0x1000 + block}, {dataEntries + 16 * i + 4, blockBytes}}) Put(file, base + at, value);
+                                 {dataEntries + 16 * i, 0x1000 + block}, {dataEntries + 16 * i + 4, blockBytes}})
+            Put(file, base + at, value);
         size_t at = base + block;
         Put(file, at, shape.FirstString, 2);
         for (uint16_t c = 0; c < shape.FirstString; ++c) Put(file, at + 2 + 2u * c, 'A', 2);
@@ -45,31 +46,6 @@ inline Bytes MakeProgram(const ProgramShape& shape, std::vector<size_t>* slots =
         for (uint16_t c = 0; c < shape.NameLength; ++c) Put(file, at + 2 + 2u * c, ' ', 2);
     }
     return file;
-}
-
-inline uint32_t Crc32(const uint8_t* bytes, size_t size)
-{
-    uint32_t crc = ~0u;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= bytes[i];
-        for (int k = 0; k < 8; ++k) crc = crc & 1 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-    }
-    return ~crc;
-}
-
-// Recomputes the CRC of the chunk at `at` after a test changed it.
-inline Bytes& SealChunk(Bytes& png, size_t at)
-{
-    const uint32_t length = uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3], crc = Crc32(&png[at + 4], length + 4);
-    for (int i = 0; i < 4; ++i) png[at + 8 + length + i] = uint8_t(crc >> (24 - 8 * i));
-    return png;
-}
-
-inline void AppendChunk(Bytes& png, const char* type, const Bytes& data)
-{
-    PutBig(png, uint32_t(data.size()));
-    png.insert(png.end(), type, type + 4), png.insert(png.end(), data.begin(), data.end());
-    PutBig(png, Crc32(&png[png.size() - data.size() - 4], data.size() + 4));
 }
 
 struct Rgba { uint8_t R, G, B, A; };
@@ -89,7 +65,16 @@ inline Bytes EncodePng(int width, int height, const std::vector<Rgba>& pixels)
     for (uint8_t byte : raw) a = (a + byte) % 65521, b = (b + a) % 65521;
     PutBig(zlib, b << 16 | a), PutBig(header, uint32_t(width)), PutBig(header, uint32_t(height));
     header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no filter choice, not interlaced
-    AppendChunk(png, "IHDR", header), AppendChunk(png, "IDAT", zlib), AppendChunk(png, "IEND", {});
+    for (auto [type, data] : {std::pair{"IHDR", header}, {"IDAT", zlib}, {"IEND", Bytes{}}}) {
+        PutBig(png, uint32_t(data.size()));
+        png.insert(png.end(), type, type + 4), png.insert(png.end(), data.begin(), data.end());
+        uint32_t crc = ~0u;  // over the type and the data
+        for (size_t i = png.size() - data.size() - 4; i < png.size(); ++i) {
+            crc ^= png[i];
+            for (int k = 0; k < 8; ++k) crc = crc & 1 ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+        }
+        PutBig(png, ~crc);
+    }
     return png;
 }
 }  // namespace samples
