@@ -1,23 +1,7 @@
-# Native build: the platform-free code's unit tests.
+# Native build: the platform-free code's unit tests, one program.
 
-function(glimmora_native_test name)
-  add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE glimmora_core glimmora_test_support glimmora_warnings)
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES LABELS unit)
-endfunction()
-
-glimmora_native_test(native_command_line tests/native/test_command_line.cpp)
-glimmora_native_test(native_settings tests/native/test_settings.cpp)
-glimmora_native_test(native_trailer tests/native/test_trailer.cpp)
-glimmora_native_test(native_bmp_format tests/native/test_bmp_format.cpp)
-glimmora_native_test(native_input_policy tests/native/test_input_policy.cpp)
-glimmora_native_test(native_modes tests/native/test_modes.cpp)
-glimmora_native_test(native_placement tests/native/test_placement.cpp)
-glimmora_native_test(native_pages tests/native/test_pages.cpp)
-glimmora_native_test(native_link_text tests/native/test_link_text.cpp)
-glimmora_native_test(native_drip tests/native/test_drip.cpp)
-glimmora_native_test(native_falling tests/native/test_falling.cpp)
-glimmora_native_test(native_password_rules tests/native/test_password_rules.cpp)
-glimmora_native_test(native_bounce tests/native/test_bounce.cpp)
-glimmora_native_test(native_fade tests/native/test_fade.cpp)
+add_executable(native_tests tests/native/package_tests.cpp tests/native/shell_tests.cpp tests/native/engine_tests.cpp
+  tests/native/page_tests.cpp)
+target_link_libraries(native_tests PRIVATE glimmora_core glimmora_test_support glimmora_warnings)
+add_test(NAME native_tests COMMAND native_tests)
+set_tests_properties(native_tests PROPERTIES LABELS unit)

@@ -1,0 +1,216 @@
+// The authoring tool: its walk through a Windows program, then the built tool run as a user would, on files in a scratch directory.
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include "native/tables.h"
+#include "tool/sample_files.h"
+#include "package/bmp_format.h"
+#include "package/saver_trailer.h"
+#include "saver_fields.h"
+#include "string_resource.h"
+
+#include <sys/wait.h>
+#include <algorithm>
+#include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <set>
+
+using samples::Bytes;
+using samples::MakeProgram;
+
+static ProgramFault Walk(const Bytes& file, DisplayNameSlots* slots = nullptr)  // over an exact heap copy, for the sanitizer
+{
+    DisplayNameSlots unused;
+    std::unique_ptr<uint8_t[]> copy(new uint8_t[file.size() + 1]);
+    std::copy(file.begin(), file.end(), copy.get());
+    return FindDisplayNameSlots(copy.get(), file.size(), slots ? slots : &unused);
+}
+TEST_CASE("the walk finds string 1 of every language, tells apart programs without a sound one, and never reads past a cut one") {
+    // Machine, languages, strings before string 1, its length, resource type; the machine found.
+    for (auto [shape, machine] : {std::pair{samples::ProgramShape{}, ProgramMachine::X86}, {{0x8664, 2, 7, 60, 6}, ProgramMachine::X64},
+                                  {{0x01C4, 1, 0, 60, 6}, ProgramMachine::Other}}) {
+        std::vector<size_t> expected;
+        DisplayNameSlots slots;
+        const ProgramFault fault = Walk(MakeProgram(shape, &expected), &slots);
+        CHECK_ROW((shape.Machine, shape.Languages), (fault, slots.Machine, slots.Offsets == expected), (ProgramFault::None, machine, true));
+    }
+    const Bytes sound = MakeProgram({});
+    auto changed = [&sound](size_t at, uint32_t value) { Bytes file = sound; samples::Put(file, at, value); return file; };
+    const size_t sections = 0x58 + 224, resources = samples::SectionFileOffset;
+    const ProgramFault N = ProgramFault::NotProgram, D = ProgramFault::Damaged, U = ProgramFault::NoDisplayName;
+    for (auto& [name, file, fault] : {std::tuple{"empty", Bytes{}, N}, {"MZ without PE", Bytes(sound.begin(), sound.begin() + 0x40), N},
+             {"PE pointer past the end", changed(0x3C, 0x7FFFFFF0), N}, {"section data past the end", changed(sections + 20, 0x10000), D},
+             {"resources beyond the section's data", changed(sections + 16, 0x40), D},
+             {"type entry outside", changed(resources + 20, 0x80007000), D}, {"block size beyond", changed(resources + 76, 0x100000), D},
+             {"no resource directory", changed(0x58 + 112, 0), U}, {"no string table", MakeProgram({0x014C, 1, 0, 60, 3}), U},
+             {"string 1 of 59", MakeProgram({0x014C, 1, 0, 59, 6}), U}})
+        CHECK_ROW((name), (Walk(file)), (fault));
+    std::vector<size_t> slots;
+    const Bytes program = MakeProgram({0x8664, 2, 3, 60, 6}, &slots);
+    const size_t needed = slots.back() + 120 + 28;  // the whole last block: string 1, then 14 empty strings
+    for (size_t size = 0; size < program.size(); ++size)
+        CHECK_ROW((size), (Walk(Bytes(program.begin(), program.begin() + long(size))) == ProgramFault::None), (size >= needed));
+}
+namespace fs = std::filesystem;
+static const std::string Scratch = GLIMMORA_TOOL_SCRATCH, Work = Scratch + "/work/", RuntimePath = Work + "runtime.exe",
+                         LogoPath = Work + "logo.bmp", PngPath = Work + "logo.png";
+static std::vector<size_t> Slots;  // where string 1 of the runtime starts
+static std::string Text(const Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
+static std::string Runtime() { return Text(MakeProgram({}, &Slots)); }
+static std::string Png() { return Text(samples::EncodePng(3, 1, {{9, 9, 9, 0}, {1, 0, 0, 128}, {255, 0, 255, 255}})); }
+static std::string Logo()  // 5 × 3, with padded rows
+{ uint32_t p[15]; for (uint32_t i = 0; i < 15; ++i) p[i] = 0x102030u * (i + 1); return Text(EncodeBmp24(5, 3, p)); }
+static void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+static std::string Read(const std::string& path) { std::ifstream in(path, std::ios::binary); return {std::istreambuf_iterator(in), {}}; }
+static std::string NameAt(const std::string& file) { std::string n; for (int i = 0; i < 60; ++i) n += file[Slots[0] + 2 * i]; return n; }
+static SaverTrailer TrailerOf(const std::string& file)
+{ SaverTrailer t; std::memcpy(&t, file.data() + file.size() - TrailerSize, TrailerSize); return t; }
+static std::set<std::string> ListWork()
+{ std::set<std::string> names; for (auto& entry : fs::directory_iterator(Work)) names.insert(entry.path().filename()); return names; }
+static void PrepareWork()
+{ fs::remove_all(Work), fs::create_directories(Work), Write(RuntimePath, Runtime()), Write(LogoPath, Logo()), Write(PngPath, Png()); }
+struct Run { int Exit; std::string Out, Err; };
+static Run Tool(const std::vector<std::string>& arguments)
+{
+    std::string command = "'" GLIMMORA_AUTHOR_TOOL "'";
+    for (const std::string& argument : arguments) {
+        command += " '";
+        for (char c : argument) command += c == '\'' ? "'\\''" : std::string(1, c);
+        command += "'";
+    }
+    const int status = std::system((command + " >'" + Scratch + "/out' 2>'" + Scratch + "/err'").c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(Scratch + "/out"), Read(Scratch + "/err")};
+}
+static std::vector<std::string> Create(const std::string& out, std::vector<std::string> options, const std::string& logo = LogoPath)
+{ options.insert(options.begin(), {"create", "--runtime", RuntimePath, "--logo", logo, "--out", out}); return options; }
+static bool Prints(const Run& run, const std::string& line) { return ("\n" + run.Out).find("\n" + line + "\n") != std::string::npos; }
+TEST_CASE("create then inspect and extract give back every field and the logo, options winning over the config file") {
+    PrepareWork();
+    const std::string out = Work + "Full Saver.scr", config = Work + "saver.conf", address(63, 'w'), name60(60, 'n');
+    // A byte-order mark, comments and CRLF lines; the file's SaverName, too long to be stored, is never read: the option wins.
+    Write(config, "\xEF\xBB\xBF# a comment\r\n\r\n  ; another\r\nSaverName = " + std::string(70, 'f') + "\n"
+                  "Description = \"  Caf\xC3\xA9 \xE2\x80\x93 demo  \"\nBackgroundColor = #FFFFFF\nTransparentColor = #a0B0c0\n"
+                  "BounceSpeed = 5\nFadeSpeed = 2\nDripTile = 1\n");
+    const Run made = Tool(Create(out, {"--config", config, "--name", "Glimmora Demo", "--display-name", "Glimmora \xE2\x82\xAC Demo",
+        "--web-address", address, "--saver-id", "0xDEADBEEF", "--background", "#102030", "--set", "DripIntervalMs=910", "--set",
+        "IgnoreInput=7", "--set", "Reserved8=-2147483648", "--set", "FallingDirection=12", "--set", "FallingLogoCount=99",
+        "--allow-out-of-range"}));
+    REQUIRE_EQ(std::tuple(made.Exit, made.Err), std::tuple(0, std::string()));
+    CHECK(made.Out.find("32-bit saver \"Glimmora Demo\", id 0xdeadbeef") != std::string::npos);
+    // The runtime is copied as it is but for string 1, the display name (a euro sign: U+20AC, little-endian), then the logo.
+    const std::string runtime = Runtime(), saver = Read(out), tail = runtime.substr(Slots[0] + 120);
+    CHECK_ROW((), (saver.substr(0, Slots[0]) == runtime.substr(0, Slots[0]), saver.substr(Slots[0] + 120, tail.size()) == tail,
+                   saver.substr(runtime.size(), saver.size() - runtime.size() - TrailerSize), saver.substr(Slots[0] + 18, 2),
+                   std::string(TrailerOf(saver).Description)), (true, true, Logo(), "\xAC\x20", "  Caf\xE9 \x96 demo  "));
+    // Ties hold for values set by hand: gravity three times the speed, the fade's derived value, never every input ignored.
+    CHECK(Tool({"inspect", out}).Out == "Runtime: 32-bit (x86)\nDisplayName: Glimmora \xE2\x82\xAC Demo\nReserved0: 0\nImageSize: 102\n"
+          "Logo: 5 x 3, 24 bits per pixel\nSettingsDialogEnabled: 1\nEnabledModes: 255\nHiddenPages: 0\nChangeModeEnabled: 1\n"
+          "ChangeModeMinutes: 5\nIgnoreInput: 6\nUseTransparency: 1\nPlainDelayMs: 5000\nReserved8: -2147483648\nBounceSpeed: 5\n"
+          "BounceGravity: 15\nBounceWrapSides: 0\nManyDelayMs: 300\nFadeIntervalMs: 10\nFadeSpeed: 2\nFadeRandomPositions: 1\n"
+          "FadeDerived: 1150\nDripIntervalMs: 910\nDripTile: 1\nFallingIntervalMs: 5\nFallingSpeed: 10\nFallingLogoCount: 99\n"
+          "FallingSizeByDepth: 1\nFallingFadeInDistance: 1\nFallingDirection: 12\nSaverId: 0xdeadbeef\nBackgroundColor: #102030\n"
+          "TransparentColor: #A0B0C0\nDescription:   Caf\xC3\xA9 \xE2\x80\x93 demo  \nSaverName: Glimmora Demo\nWebAddress: " + address +
+          "\nMagic: zolvinar\nImageSlot: 0\n");
+    CHECK(Tool({"inspect", "--json", out}).Out.find("\n  \"Runtime\": \"x86\",\n  \"DisplayName\"") != std::string::npos);
+    const int exits = Tool({"extract", out, "--out", Work + "back.bmp"}).Exit + Tool(Create(out, {"--name", name60})).Exit;
+    CHECK_ROW((), (exits, Read(Work + "back.bmp"), NameAt(Read(out))), (0, Logo(), name60));  // 60 characters: its own display name
+}
+TEST_CASE("set changes the chosen field and what follows from it, keeps the file's mode, and can write elsewhere") {
+    const size_t name = SIZE_MAX;  // string 1 of the runtime
+    auto field = [](const char* n) { return std::pair{offsetof(SaverTrailer, Settings) + FindSettingsField(n)->Offset, size_t{4}}; };
+    using Ranges = std::vector<std::pair<size_t, size_t>>;
+    // The options; the byte ranges they change.
+    for (auto& [options, changed] : {std::tuple{std::vector<std::string>{"--background", "#FFFFFF"},
+                                                Ranges{{offsetof(SaverTrailer, BackgroundColor), 4}}},
+             {{"--set", "FadeSpeed=4"}, {field("FadeSpeed"), field("FadeDerived")}},
+             {{"--set", "BounceSpeed=7"}, {field("BounceSpeed"), field("BounceGravity")}},
+             {{"--name", "Renamed"}, {{offsetof(SaverTrailer, SaverName), 64}, {name, 120}}},
+             {{"--config", Work + "one.conf"}, {field("FallingSpeed")}}}) {
+        PrepareWork();
+        const std::string saver = Work + "made.scr";
+        Write(Work + "one.conf", "FallingSpeed = 20\nDescription = \"\"\n");  // the description stays empty
+        REQUIRE(Tool(Create(saver, {"--transparent", "#FF00FF"})).Exit == 0);
+        std::string before = Read(saver);  // IgnoreInput 7, which create would have normalised, as a package from elsewhere may hold it
+        before[before.size() - TrailerSize + field("IgnoreInput").first] = 7;
+        Write(saver, before), fs::permissions(saver, fs::perms(0640));
+        std::vector<std::string> arguments = {"set", saver};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const Run run = Tool(arguments);
+        const std::string after = Read(saver);
+        REQUIRE_EQ(std::tuple(options[0], run.Exit, run.Err, after.size(), int(fs::status(saver).permissions())),
+                   std::tuple(options[0], 0, "", before.size(), 0640));
+        std::string expected = before;  // every byte as it was but in the ranges that may change, each of which does
+        for (auto [start, size] : changed) {
+            const size_t at = start == name ? Slots[0] : before.size() - TrailerSize + start;
+            CHECK_ROW((options[0], start), (expected.replace(at, size, after, at, size).compare(at, size, before, at, size) != 0), (true));
+        }
+        CHECK_ROW((options[0]), (after == expected), (true));
+    }
+    const std::string saver = Work + "kept.scr", copy = Work + "copy.scr";
+    REQUIRE(Tool(Create(saver, {"--name", "Old", "--display-name", "Shown Name"})).Exit == 0);
+    const std::string original = Read(saver);
+    const Run run = Tool({"set", saver, "--name", "New", "--out", copy});
+    CHECK_ROW((), (run.Exit, Prints(run, "wrote " + copy + ": changed SaverName"), Read(saver) == original,
+                   std::string(TrailerOf(Read(copy)).SaverName), NameAt(Read(copy))),
+              (0, true, true, "New", "Shown Name" + std::string(50, ' ')));
+    // A new logo replaces the old one and moves the trailer. A PNG's is flattened onto the background, rounded, and as the logo
+    // shows magenta, the first free colour, black, is its key.
+    const uint32_t flat[] = {0x000000, 0x010000, 0xFF00FF};
+    const int exits = Tool({"set", copy, "--logo", PngPath}).Exit + Tool({"extract", copy, "--out", Work + "back.bmp"}).Exit;
+    const std::string withPng = Read(copy);
+    CHECK_ROW((), (exits, TrailerOf(withPng).TransparentColor, withPng.size(), Read(Work + "back.bmp")),
+              (0, 0u, Runtime().size() + 54 + 12 + TrailerSize, Text(EncodeBmp24(3, 1, flat))));
+}
+TEST_CASE("refused inputs name the problem on one line, exit 1, 2 or 3, and leave nothing behind") {
+    PrepareWork();
+    const std::string saver = Work + "made.scr", text = Work + "logo.txt",
+                      missing = Work + "missing.exe", other = Work + "other.exe", config = Work + "bad.conf", keyed = Work + "keyed.png",
+                      out = Work + "out.scr", damaged = Work + "damaged.scr", bare = Work + "bare.scr", cutPng = Work + "cut.png";
+    REQUIRE(Tool(Create(saver, {})).Exit == 0);
+    const std::string made = Read(saver), runtime = Read(RuntimePath);
+    std::string oversized = made, badMagic = made;
+    oversized[made.size() - TrailerSize + offsetof(SaverTrailer, ImageSize) + 3] = 0x7F;
+    badMagic[made.size() - TrailerSize + offsetof(SaverTrailer, Magic)] = 'Z';
+    for (auto& [path, bytes] : {std::pair{text, std::string(100, 't')},
+             {cutPng, Png().substr(0, Png().size() - 20)}, {other, Text(MakeProgram({0x014C, 1, 0, 59, 6}))}, {damaged, oversized},
+             {bare, badMagic}, {keyed, Text(samples::EncodePng(2, 1, {{0, 0, 0, 0}, {0, 255, 0, 255}}))}, {config, "bouncespeed = 4\n"}})
+        Write(path, bytes);
+    enum Target { Absent, OldFile, Directory };
+    const auto runtimeIs = [&](const std::string& path)
+    { return std::vector<std::string>{"create", "--runtime", path, "--logo", LogoPath, "--out", out}; };
+    // The arguments; the exit code, a part of the message, the target beforehand.
+    for (auto& [arguments, exit, message, target] : {std::tuple{std::vector<std::string>{}, 2, std::string("no command"), Absent},
+             {{"create", "--runtime", RuntimePath, "--out", out}, 2, "--logo is required", Absent},
+             {{"set", saver}, 2, "set needs something to change", Absent},
+             {runtimeIs(missing), 1, "cannot read runtime " + missing + ": No such file or directory", Absent},
+             {runtimeIs(text), 1, text + " is not a Windows program", Absent}, {runtimeIs(other), 1, " is not a Glimmora runtime", Absent},
+             {runtimeIs(saver), 1, "already carries a saver package", Absent}, {Create(RuntimePath, {}), 1, "is the runtime", Absent},
+             {Create(out, {"--name", "a\x7F"}), 1, "--name contains a control character", Absent},
+             {Create(out, {"--description", "a \xE2\x86\x92 b"}), 1, "--description contains \xE2\x86\x92 (U+2192)", Absent},
+             {Create(out, {}, text), 1, text + " is not a BMP or PNG file", Absent},
+             {Create(out, {}, cutPng), 1, "is a damaged PNG file: the file ends inside its IDAT chunk", Absent},
+             {Create(out, {"--transparent", "#00FF00"}, keyed), 1, "uses the transparent colour #00FF00 in 1 visible pixels", Absent},
+             {Create(out, {"--name", std::string(64, 'n')}), 1, "--name is 64 characters long; at most 63 fit", Absent},
+             {Create(Work + std::string(64, 'f') + ".scr", {}), 1, "give one with --name", Absent},
+             {Create(out, {"--set", "BounceSpeed=11"}), 1, "BounceSpeed must be from 1 to 10", Absent},
+             {Create(out, {"--config", config}), 1, config + ", line 1: unknown key bouncespeed (did you mean BounceSpeed?)", Absent},
+             {{"inspect", bare}, 1, "carries no saver package", Absent}, {{"inspect", damaged}, 1, "has a damaged saver package", Absent},
+             {Create(Work + "nowhere/out.scr", {}), 3, "nowhere/out.scr", Absent},
+             {Create(out, {"--background", "black"}), 1, "--background black", OldFile},
+             {{"set", saver, "--set", "FadeSpeed=9", "--out", out}, 1, "FadeSpeed must be", OldFile}, {Create(out, {}), 3, out, Directory},
+             {{"set", saver, "--name", "x", "--out", out}, 3, out, Directory}}) {
+        fs::remove_all(out);
+        if (target == OldFile) Write(out, "old");
+        if (target == Directory) fs::create_directory(out);
+        const std::set<std::string> before = ListWork();
+        const Run run = Tool(arguments);
+        // One line, in the form every message of the tool takes; the target as it was.
+        CHECK_ROW((arguments.empty() ? "" : arguments[0], message),
+                  (run.Exit, run.Err.find(message) != std::string::npos, run.Err.rfind("glimmora-author: ", 0),
+                   run.Err.find('\n') + 1 == run.Err.size(), run.Out, target == OldFile ? Read(out) : "", fs::exists(out),
+                   ListWork() == before),
+                  (exit, true, 0u, true, "", target == OldFile ? "old" : "", target != Absent, true));
+    }
+    CHECK_ROW((), (Read(saver) == made, Read(RuntimePath) == runtime), (true, true));
+}
