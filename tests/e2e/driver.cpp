@@ -2,7 +2,6 @@
 #include "e2e/driver.h"
 
 #include <cstdio>
-#include <climits>
 #include <cstring>
 
 #include "package/bmp_format.h"
@@ -11,58 +10,35 @@ namespace e2e {
 
 namespace {
 
-std::string ProgramName()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string name = path;
-    name = name.substr(name.find_last_of("\\/") + 1);
-    return name.substr(0, name.rfind('.'));
-}
-
-void RemoveFolderContents(const std::string& folder)
-{
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const std::string name = entry.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            RemoveFolderContents(folder + name + "\\");
-            RemoveDirectoryA((folder + name).c_str());
-        } else {
-            DeleteFileA((folder + name).c_str());
-        }
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-}
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 }  // namespace
 
-bool WaitFor(bool (*done)(void*), void* context, DWORD timeout)
+void PumpMessagesFor(DWORD milliseconds)
 {
     const DWORD start = GetTickCount();
-    for (;;) {
-        if (done(context))
-            return true;
-        if (GetTickCount() - start > timeout)
-            return false;
-        PumpMessagesFor(20);
-    }
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (GetTickCount() - start < milliseconds);
 }
 
 std::string WorkFolder()
 {
     static std::string folder;
     if (folder.empty()) {
+        char path[MAX_PATH];
+        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        std::string name = path;
+        name = name.substr(name.find_last_of("\\/") + 1);
         const std::string root = WindowsPath(GLIMMORA_E2E_WORK);
         CreateDirectoryA(root.c_str(), nullptr);
-        folder = root + "\\" + ProgramName() + "\\";
+        folder = root + "\\" + name.substr(0, name.rfind('.')) + "\\";
         CreateDirectoryA(folder.c_str(), nullptr);
-        RemoveFolderContents(folder);
     }
     return folder;
 }
@@ -71,26 +47,22 @@ std::string WindowsPath(const char* unixPath)
 {
     std::string path = std::string("Z:") + unixPath;
     for (char& c : path)
-        if (c == '/')
-            c = '\\';
+        c = c == '/' ? '\\' : c;
     return path;
 }
 
 std::string RuntimePath() { return WindowsPath(GLIMMORA_RUNTIME); }
-
 std::string AuthorToolPath() { return WindowsPath(GLIMMORA_AUTHOR_TOOL); }
 
 std::string TestLogoPath()
 {
     const std::string path = WorkFolder() + "test-logo.bmp";
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        constexpr int32_t width = 64, height = 48;
-        std::vector<uint32_t> pixels(width * height);
-        for (int32_t y = 0; y < height; ++y)
-            for (int32_t x = 0; x < width; ++x)
-                pixels[y * width + x] = y < height / 2 ? (x < width / 2 ? 0xFF0000 : 0x00FF00)
-                                                       : (x < width / 2 ? 0x0000FF : 0xFFFF00);
-        WriteWholeFile(path, EncodeBmp24(width, height, pixels.data()));
+        std::vector<uint32_t> pixels(64 * 48);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x)
+                pixels[y * 64 + x] = y < 24 ? (x < 32 ? 0xFF0000 : 0x00FF00) : (x < 32 ? 0x0000FF : 0xFFFF00);
+        WriteWholeFile(path, EncodeBmp24(64, 48, pixels.data()));
     }
     return path;
 }
@@ -101,13 +73,10 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path)
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return bytes;
-    LARGE_INTEGER size;
     DWORD read = 0;
-    if (GetFileSizeEx(file, &size)) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
-            bytes.clear();
-    }
+    bytes.resize(GetFileSize(file, nullptr));
+    if (!ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr) || read != bytes.size())
+        bytes.clear();
     CloseHandle(file);
     return bytes;
 }
@@ -115,16 +84,14 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path)
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
     DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
+    const bool ok = file != INVALID_HANDLE_VALUE &&
+                    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
     CloseHandle(file);
     return ok;
 }
 
-ProgramResult RunConsoleProgram(const std::string& commandLine, DWORD timeout)
+ProgramResult RunConsoleProgram(const std::string& commandLine)
 {
     ProgramResult result = {false, 0, ""};
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
@@ -135,15 +102,14 @@ ProgramResult RunConsoleProgram(const std::string& commandLine, DWORD timeout)
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
+    startup.hStdOutput = startup.hStdError = writeEnd;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process;
+    PROCESS_INFORMATION started;
     std::string line = commandLine;
-    const BOOL started =
-        CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    const BOOL ok =
+        CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started);
     CloseHandle(writeEnd);
-    if (!started) {
+    if (!ok) {
         CloseHandle(readEnd);
         result.Output = "could not start: " + commandLine;
         return result;
@@ -153,25 +119,21 @@ ProgramResult RunConsoleProgram(const std::string& commandLine, DWORD timeout)
     while (ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0)
         result.Output.append(buffer, read);
     CloseHandle(readEnd);
-    result.Finished = WaitForSingleObject(process.hProcess, timeout) == WAIT_OBJECT_0;
-    if (!result.Finished)
-        TerminateProcess(process.hProcess, 1);
-    GetExitCodeProcess(process.hProcess, &result.ExitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    Process process = {started.hProcess, started.hThread, started.dwProcessId};
+    result.ExitCode = ExitCode(&process);
+    result.Finished = result.ExitCode != STILL_ACTIVE;
     return result;
 }
 
+ProgramResult RunTool(const std::string& arguments) { return RunConsoleProgram(Quoted(AuthorToolPath()) + " " + arguments); }
+
 bool MakeSaver(const std::string& saverPath, const std::string& options)
 {
-    const ProgramResult made = RunConsoleProgram("\"" + AuthorToolPath() + "\" create --runtime \"" +
-                                                 RuntimePath() + "\" --logo \"" + TestLogoPath() + "\" --out \"" +
-                                                 saverPath + "\" " + options);
-    if (!made.Finished || made.ExitCode != 0) {
+    const ProgramResult made = RunTool("create --runtime " + Quoted(RuntimePath()) + " --logo " +
+                                       Quoted(TestLogoPath()) + " --out " + Quoted(saverPath) + " " + options);
+    if (made.ExitCode != 0)
         std::printf("    authoring tool failed (%lu): %s\n", made.ExitCode, made.Output.c_str());
-        return false;
-    }
-    return true;
+    return made.ExitCode == 0;
 }
 
 Process StartCommandLine(const std::string& program, const std::string& commandLine, bool suspended)
@@ -188,21 +150,22 @@ Process StartCommandLine(const std::string& program, const std::string& commandL
 
 Process StartSaver(const std::string& saverPath, const std::string& arguments, bool suspended)
 {
-    return StartCommandLine(saverPath, "\"" + saverPath + "\" " + arguments, suspended);
+    return StartCommandLine(saverPath, Quoted(saverPath) + " " + arguments, suspended);
 }
 
-bool WaitForExit(const Process& process, DWORD* exitCode, DWORD timeout)
+DWORD ExitCode(Process* process, DWORD timeout)
 {
-    if (!process.Handle)
-        return false;
-    const DWORD start = GetTickCount();
-    // Keep this thread's own windows answering while the saver runs.
-    while (WaitForSingleObject(process.Handle, 0) == WAIT_TIMEOUT) {
-        if (GetTickCount() - start > timeout)
-            return false;
-        PumpMessagesFor(20);
-    }
-    return GetExitCodeProcess(process.Handle, exitCode) != FALSE;
+    DWORD exitCode = STILL_ACTIVE;
+    // This thread's own windows keep answering while it waits.
+    if (process->Handle && WaitUntil([&] { return WaitForSingleObject(process->Handle, 0) == WAIT_OBJECT_0; }, timeout))
+        GetExitCodeProcess(process->Handle, &exitCode);
+    EndProcess(process);
+    return exitCode;
+}
+
+bool StillRunning(const Process& process)
+{
+    return !WaitUntil([&] { return WaitForSingleObject(process.Handle, 0) == WAIT_OBJECT_0; }, 1500);
 }
 
 void EndProcess(Process* process)
@@ -222,11 +185,13 @@ void EndProcess(Process* process)
 DWORD RunSaver(const std::string& saverPath, const std::string& arguments)
 {
     Process process = StartSaver(saverPath, arguments);
-    DWORD exitCode = STILL_ACTIVE;
-    if (!WaitForExit(process, &exitCode))
-        exitCode = STILL_ACTIVE;
-    EndProcess(&process);
-    return exitCode;
+    return ExitCode(&process);
+}
+
+bool Answers(HWND window, DWORD timeout)
+{
+    DWORD_PTR answer;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, timeout, &answer) != 0;
 }
 
 SIZE_T CommittedMemory(HANDLE process)
@@ -245,92 +210,42 @@ RunningSaver StartFullScreen(const std::string& saverPath)
     MoveMouseTo(500, 400);
     PumpMessagesFor(100);
     const Process process = StartSaver(saverPath, "/s");
-    return {process, WaitForSaverWindow(process.Id)};
+    return {process, WaitForWindow(process.Id, "WindowsScreenSaverClass", "Screen Saver")};
 }
 
-bool EndsWithZero(RunningSaver* run)
-{
-    DWORD exitCode = STILL_ACTIVE;
-    const bool ended = WaitForExit(run->Process, &exitCode);
-    EndProcess(&run->Process);
-    return ended && exitCode == 0;
-}
-
-bool StillRunning(const RunningSaver& run)
-{
-    DWORD exitCode;
-    return !WaitForExit(run.Process, &exitCode, 1500);
-}
-
-namespace {
-
-struct WindowQuery {
-    DWORD ProcessId;
-    const char* ClassName;
-    const char* Title;
-    HWND Found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM context)
-{
-    WindowQuery* query = reinterpret_cast<WindowQuery*>(context);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if ((query->ProcessId == 0 || owner == query->ProcessId) &&
-        (!query->ClassName || WindowClass(window) == query->ClassName) &&
-        (!query->Title || WindowText(window) == query->Title)) {
-        query->Found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
+bool EndsWithZero(RunningSaver* run) { return ExitCode(&run->Process) == 0; }
 
 HWND FindTopWindow(DWORD processId, const char* className, const char* title)
 {
-    WindowQuery query = {processId, className, title, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&query));
-    return query.Found;
-}
-
-HWND WaitForWindow(DWORD processId, const char* className, const char* title, DWORD timeout)
-{
-    WindowQuery query = {processId, className, title, nullptr};
-    WaitFor(
-        [](void* context) {
-            WindowQuery* q = static_cast<WindowQuery*>(context);
-            q->Found = FindTopWindow(q->ProcessId, q->ClassName, q->Title);
-            return q->Found != nullptr && IsWindowVisible(q->Found) != FALSE;
+    struct Query { DWORD ProcessId; const char *ClassName, *Title; HWND Found; } query = {processId, className, title, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            Query* q = reinterpret_cast<Query*>(context);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if ((q->ProcessId && owner != q->ProcessId) || (q->ClassName && WindowClass(window) != q->ClassName) ||
+                (q->Title && WindowText(window) != q->Title))
+                return TRUE;
+            q->Found = window;
+            return FALSE;
         },
-        &query, timeout);
+        reinterpret_cast<LPARAM>(&query));
     return query.Found;
 }
 
-HWND WaitForSaverWindow(DWORD processId, DWORD timeout)
+HWND WaitForWindow(DWORD processId, const char* className, const char* title)
 {
-    return WaitForWindow(processId, "WindowsScreenSaverClass", "Screen Saver", timeout);
-}
-
-void PumpMessagesFor(DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    do {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    } while (GetTickCount() - start < milliseconds);
+    HWND found = nullptr;
+    // Found while it is still being created, it is not shown yet.
+    WaitUntil([&] { return (found = FindTopWindow(processId, className, title)) && IsWindowVisible(found); });
+    return found;
 }
 
 std::string WindowText(HWND window)
 {
     char text[512] = "";
     // Asks the window itself, so it also reads controls of other processes.
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
-                        nullptr);
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, LPARAM(text), SMTO_ABORTIFHUNG, 5000, nullptr);
     return text;
 }
 
@@ -341,22 +256,21 @@ std::string WindowClass(HWND window)
     return name;
 }
 
-std::string MessageBoxText(HWND box)
+std::string AnswerMessageBox(const Process& process, const char* title)
 {
+    HWND box = WaitForWindow(process.Id, "#32770", title);
     std::string text;
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (WindowClass(child) != "Static")
-            continue;
-        const std::string part = WindowText(child);
-        if (!part.empty())
-            text += text.empty() ? part : "\n" + part;
-    }
+    for (HWND child = box ? GetWindow(box, GW_CHILD) : nullptr; child; child = GetWindow(child, GW_HWNDNEXT))
+        if (WindowClass(child) == "Static" && !WindowText(child).empty())
+            text += (text.empty() ? "" : "\n") + WindowText(child);
+    if (box)
+        PressDialogButton(box, IDOK);
     return text;
 }
 
 void PressDialogButton(HWND dialog, int id)
 {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(GetDlgItem(dialog, id)));
 }
 
 int Capture::Count(COLORREF colour) const
@@ -367,20 +281,21 @@ int Capture::Count(COLORREF colour) const
     return count;
 }
 
-RECT Capture::Extent(COLORREF background) const
+int WrongStaticPixels(COLORREF background, COLORREF transparent)
 {
-    RECT extent = {LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
-    for (int y = Area.top; y < Area.bottom; ++y)
-        for (int x = Area.left; x < Area.right; ++x)
-            if (At(x, y) != background) {
-                extent.left = x < extent.left ? x : extent.left;
-                extent.top = y < extent.top ? y : extent.top;
-                extent.right = x + 1 > extent.right ? x + 1 : extent.right;
-                extent.bottom = y + 1 > extent.bottom ? y + 1 : extent.bottom;
-            }
-    if (extent.left == LONG_MAX)
-        extent = {0, 0, 0, 0};
-    return extent;
+    const RECT screen = WholeScreen();
+    const Capture shot = CaptureScreen(screen);
+    const int left = (screen.right - 64) / 2, top = (screen.bottom - 48) / 2;
+    int wrong = 0;
+    for (int y = 0; y < screen.bottom; ++y)
+        for (int x = 0; x < screen.right; ++x) {
+            const int lx = x - left, ly = y - top;
+            COLORREF expected = background;
+            if (lx >= 0 && ly >= 0 && lx < 64 && ly < 48)
+                expected = ly < 24 ? (lx < 32 ? RGB(255, 0, 0) : RGB(0, 255, 0)) : (lx < 32 ? RGB(0, 0, 255) : RGB(255, 255, 0));
+            wrong += shot.At(x, y) != (expected == transparent ? background : expected);
+        }
+    return wrong;
 }
 
 RECT WholeScreen() { return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
@@ -389,41 +304,24 @@ Capture CaptureScreen(const RECT& area)
 {
     const int width = area.right - area.left, height = area.bottom - area.top;
     Capture capture = {area, {}};
-    std::vector<COLORREF>& pixels = capture.Pixels;
-    if (width <= 0 || height <= 0)
-        return capture;
     BITMAPINFO format = {};
-    format.bmiHeader.biSize = sizeof format.bmiHeader;
-    format.bmiHeader.biWidth = width;
-    format.bmiHeader.biHeight = -height;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader = {sizeof format.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (bitmap) {
         HGDIOBJ old = SelectObject(memory, bitmap);
         BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
         GdiFlush();
         const uint32_t* source = static_cast<const uint32_t*>(bits);
-        pixels.resize(static_cast<size_t>(width) * height);
-        for (size_t i = 0; i < pixels.size(); ++i) {
-            const uint32_t bgra = source[i];
-            pixels[i] = RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
-        }
+        for (size_t i = 0; i < size_t(width) * height; ++i)
+            capture.Pixels.push_back(RGB((source[i] >> 16) & 0xFF, (source[i] >> 8) & 0xFF, source[i] & 0xFF));
         SelectObject(memory, old);
         DeleteObject(bitmap);
     }
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return capture;
-}
-
-COLORREF ScreenPixel(int x, int y)
-{
-    const Capture pixel = CaptureScreen({x, y, x + 1, y + 1});
-    return pixel.Pixels.empty() ? CLR_INVALID : pixel.Pixels[0];
 }
 
 void PressKey(WORD virtualKey)
@@ -457,37 +355,21 @@ void ClickMouse(int x, int y)
 
 bool WriteUserValue(const std::string& key, const char* name, DWORD type, const void* data, DWORD size)
 {
-    HKEY handle;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &handle, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    const bool ok =
-        RegSetValueExA(handle, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
-    RegCloseKey(handle);
-    return ok;
+    return RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, type, data, size) == ERROR_SUCCESS;
 }
 
-bool ReadUserValue(const std::string& key, const char* name, DWORD* type, std::vector<uint8_t>* data)
+bool ReadUserValue(const std::string& key, const char* name, std::vector<uint8_t>* data, DWORD* type)
 {
-    HKEY handle;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return false;
     DWORD size = 0;
-    bool ok = RegQueryValueExA(handle, name, nullptr, type, nullptr, &size) == ERROR_SUCCESS;
-    if (ok) {
-        data->resize(size);
-        ok = RegQueryValueExA(handle, name, nullptr, type, data->data(), &size) == ERROR_SUCCESS;
-        data->resize(size);
-    }
-    RegCloseKey(handle);
-    return ok;
+    if (RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_ANY, type, nullptr, &size) != ERROR_SUCCESS)
+        return false;
+    data->resize(size);
+    return RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_ANY, type, data->data(), &size) == ERROR_SUCCESS;
 }
 
 void DeleteUserKey(const std::string& key)
 {
-    std::string path = key;
-    while (!path.empty() && path.back() == '\\')
-        path.pop_back();
+    const std::string path = key.back() == '\\' ? key.substr(0, key.size() - 1) : key;
     RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
 }
@@ -496,7 +378,7 @@ void EmulateWindowsVersion(const std::string& programFileName, const char* versi
 {
     const std::string key = "Software\\Wine\\AppDefaults\\" + programFileName;
     if (version)
-        WriteUserValue(key, "Version", REG_SZ, version, static_cast<DWORD>(std::strlen(version) + 1));
+        WriteUserValue(key, "Version", REG_SZ, version, DWORD(std::strlen(version) + 1));
     else
         DeleteUserKey(key);
 }

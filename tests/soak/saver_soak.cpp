@@ -2,9 +2,9 @@
 // enabled and a mode change forced every second, for ten minutes unless told
 // otherwise. It prints the saver's GDI objects (from a test build of the
 // runtime that counts them, since Wine cannot), its committed private memory
-// and its handles at the start, every minute and at the end, and fails when
-// the saver stopped answering, did not close with 0 on a key, or ended
-// holding more than it held in its first minute.
+// and its handles at the start and over every minute, and fails when the
+// saver stopped answering, did not close with 0 on a key, or held more in its
+// last minute than in its first.
 #include <windows.h>
 
 #include <algorithm>
@@ -16,73 +16,40 @@
 
 namespace {
 
-// The handles that another process holds, found by duplicating each handle
-// value in turn: Wine reports a handle count of 0. Handles are given out
-// from the lowest free value, so a leak would fill the values in order; the
-// first 2047 are probed.
-DWORD HandleCount(HANDLE process)
+// Wine reports a handle count of 0: the values are probed by duplicating them.
+// Handles are given out from the lowest free value, so a leak fills them in order.
+long HandleCount(HANDLE process)
 {
-    DWORD count = 0;
+    long count = 0;
     for (ULONG_PTR value = 4; value < 0x2000; value += 4) {
         HANDLE copy;
-        if (DuplicateHandle(process, reinterpret_cast<HANDLE>(value), GetCurrentProcess(), &copy, 0, FALSE,
-                            DUPLICATE_SAME_ACCESS)) {
-            CloseHandle(copy);
-            ++count;
-        }
+        if (DuplicateHandle(process, HANDLE(value), GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
+            count += CloseHandle(copy);
     }
     return count;
 }
 
-struct Sample {
-    long GdiObjects;
-    SIZE_T CommittedKiB;
-    DWORD Handles;
-};
-
+constexpr int Kinds = 3;  // GDI objects, committed KiB, handles
 struct Range {
-    Sample Low;
-    Sample High;
-};
-
-void Widen(Range* range, const Sample& sample, bool first)
-{
-    if (first) {
-        *range = {sample, sample};
-        return;
+    long Low[Kinds], High[Kinds];
+    void Widen(const long* sample, bool first)
+    {
+        for (int i = 0; i < Kinds; ++i) {
+            Low[i] = first ? sample[i] : std::min(Low[i], sample[i]);
+            High[i] = first ? sample[i] : std::max(High[i], sample[i]);
+        }
     }
-    range->Low.GdiObjects = std::min(range->Low.GdiObjects, sample.GdiObjects);
-    range->High.GdiObjects = std::max(range->High.GdiObjects, sample.GdiObjects);
-    range->Low.CommittedKiB = std::min(range->Low.CommittedKiB, sample.CommittedKiB);
-    range->High.CommittedKiB = std::max(range->High.CommittedKiB, sample.CommittedKiB);
-    range->Low.Handles = std::min(range->Low.Handles, sample.Handles);
-    range->High.Handles = std::max(range->High.Handles, sample.Handles);
-}
-
-void PrintRow(const char* when, const std::string& gdiObjects, const std::string& committedKiB,
-              const std::string& handles)
-{
-    std::printf("%-14s %12s %14s %8s\n", when, gdiObjects.c_str(), committedKiB.c_str(), handles.c_str());
-    std::fflush(stdout);
-}
-
-template <typename Number>
-std::string Span(Number low, Number high)
-{
-    return low == high ? std::to_string(low) : std::to_string(low) + "-" + std::to_string(high);
-}
-
-void PrintSample(const char* when, const Sample& sample)
-{
-    PrintRow(when, std::to_string(sample.GdiObjects), std::to_string(sample.CommittedKiB),
-             std::to_string(sample.Handles));
-}
-
-void PrintRange(const char* when, const Range& range)
-{
-    PrintRow(when, Span(range.Low.GdiObjects, range.High.GdiObjects),
-             Span(range.Low.CommittedKiB, range.High.CommittedKiB), Span(range.Low.Handles, range.High.Handles));
-}
+    void Print(const char* when) const
+    {
+        std::printf("%-14s", when);
+        for (int i = 0; i < Kinds; ++i) {
+            const std::string low = std::to_string(Low[i]), high = std::to_string(High[i]);
+            std::printf(" %14s", (low == high ? low : low + "-" + high).c_str());
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+};
 
 }  // namespace
 
@@ -90,73 +57,45 @@ int main(int argc, char** argv)
 {
     const int seconds = argc > 1 ? std::max(60, std::atoi(argv[1])) : 600;
     const std::string saver = e2e::WorkFolder() + "soak.scr";
-    const e2e::ProgramResult made = e2e::RunConsoleProgram(
-        "\"" + e2e::AuthorToolPath() + "\" create --runtime \"" GLIMMORA_SOAK_RUNTIME "\" --logo \"" +
-        e2e::TestLogoPath() + "\" --out \"" + saver +
-        "\" --transparent #FF00FF --set EnabledModes=254 --set ChangeModeEnabled=1");
-    if (!made.Finished || made.ExitCode != 0) {
-        std::printf("could not make the saver: %s\n", made.Output.c_str());
-        return 1;
-    }
+    const e2e::ProgramResult made = e2e::RunTool("create --runtime \"" GLIMMORA_SOAK_RUNTIME "\" --logo \"" + e2e::TestLogoPath() +
+                                                 "\" --out \"" + saver + "\" --transparent #FF00FF --set EnabledModes=254");
+    e2e::RunningSaver run = made.ExitCode == 0 ? e2e::StartFullScreen(saver) : e2e::RunningSaver{};
+    if (!run.Window)
+        return std::printf("no saver window: %s\n", made.Output.c_str()), 1;
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, ("Local\\GlimmoraLiveGdiObjects." + std::to_string(run.Process.Id)).c_str());
+    const volatile LONG* gdiObjects = mapping ? static_cast<const volatile LONG*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(LONG))) : nullptr;
+    if (!gdiObjects)
+        return std::printf("the saver shows no GDI count: is it the counting build?\n"), 1;
 
-    e2e::RunningSaver run = e2e::StartFullScreen(saver);
-    if (!run.Window) {
-        std::printf("the saver showed no window\n");
-        return 1;
-    }
-    const std::string countName = "Local\\GlimmoraLiveGdiObjects." + std::to_string(run.Process.Id);
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, countName.c_str());
-    const volatile LONG* gdiObjects =
-        mapping ? static_cast<const volatile LONG*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(LONG))) : nullptr;
-    if (!gdiObjects) {
-        std::printf("the saver shows no GDI count: is it the counting build?\n");
-        return 1;
-    }
-
-    std::printf("%d s with a mode change every second; ranges over each minute\n", seconds);
-    PrintRow("", "GDI objects", "committed KiB", "handles");
-    Range firstMinute = {}, minute = {}, lastMinute = {};
-    Sample end = {};
+    std::printf("%d s with a mode change every second; ranges over each minute\n%-14s %14s %14s %14s\n", seconds, "",
+                "GDI objects", "committed KiB", "handles");
+    Range first = {}, minute = {}, last = {};
     int unanswered = 0;
     const DWORD begin = GetTickCount();
     for (int second = 1; second <= seconds; ++second) {
         PostMessageA(run.Window, WM_TIMER, 7, 0);
-        const DWORD elapsed = GetTickCount() - begin, due = static_cast<DWORD>(second) * 1000;
+        const DWORD elapsed = GetTickCount() - begin, due = DWORD(second) * 1000;
         e2e::PumpMessagesFor(due > elapsed ? due - elapsed : 0);
-        DWORD_PTR answer;
-        if (!SendMessageTimeoutA(run.Window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &answer))
-            ++unanswered;
+        unanswered += !e2e::Answers(run.Window, 1000);
         DWORD exitCode = STILL_ACTIVE;
-        if (!GetExitCodeProcess(run.Process.Handle, &exitCode) || exitCode != STILL_ACTIVE) {
-            std::printf("the saver ended after %d s with exit code %lu\n", second, exitCode);
-            return 1;
-        }
-        const Sample sample = {*gdiObjects, e2e::CommittedMemory(run.Process.Handle) / 1024,
-                               HandleCount(run.Process.Handle)};
+        if (!GetExitCodeProcess(run.Process.Handle, &exitCode) || exitCode != STILL_ACTIVE)
+            return std::printf("the saver ended after %d s with exit code %lu\n", second, exitCode), 1;
+        const long sample[Kinds] = {*gdiObjects, long(e2e::CommittedMemory(run.Process.Handle) / 1024), HandleCount(run.Process.Handle)};
+        minute.Widen(sample, (second - 1) % 60 == 0);
         if (second == 1)
-            PrintSample("start", sample);
-        if (second == seconds)
-            end = sample;
-        const bool minuteStarts = (second - 1) % 60 == 0;
-        Widen(&minute, sample, minuteStarts);
+            minute.Print("start");
         if (second <= 60)
-            Widen(&firstMinute, sample, second == 1);
+            first.Widen(sample, second == 1);
         if (second > seconds - 60)
-            Widen(&lastMinute, sample, second == seconds - 59);
-        if (second % 60 == 0) {
-            const std::string label = "minute " + std::to_string(second / 60);
-            PrintRange(label.c_str(), minute);
-        }
+            last.Widen(sample, second == seconds - 59);
+        if (second % 60 == 0)
+            minute.Print(("minute " + std::to_string(second / 60)).c_str());
     }
-    PrintSample("end", end);
-
     e2e::PressKey(VK_SPACE);
     const bool closed = e2e::EndsWithZero(&run);
-    std::printf("unanswered WM_NULL: %d; closed with 0 on a key: %s\n", unanswered, closed ? "yes" : "no");
     // A leak grows with the changes; sixty changes have all but surely shown every mode.
-    const bool held = lastMinute.High.GdiObjects <= firstMinute.High.GdiObjects &&
-                      lastMinute.High.Handles <= firstMinute.High.Handles &&
-                      lastMinute.High.CommittedKiB <= firstMinute.High.CommittedKiB + 1024;
-    std::printf("soak: %s\n", unanswered == 0 && closed && held ? "held" : "FAILED");
+    const bool held = last.High[0] <= first.High[0] && last.High[1] <= first.High[1] + 1024 && last.High[2] <= first.High[2];
+    std::printf("unanswered WM_NULL: %d; closed with 0 on a key: %s\nsoak: %s\n", unanswered, closed ? "yes" : "no",
+                unanswered == 0 && closed && held ? "held" : "FAILED");
     return unanswered == 0 && closed && held ? 0 : 1;
 }
