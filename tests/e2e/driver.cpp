@@ -1,18 +1,15 @@
 // The end-to-end driver: Win32 calls that a person's hands and eyes would make.
 #include "e2e/driver.h"
 
-#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "package/bmp_format.h"
 
 namespace e2e {
 
-namespace {
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-}  // namespace
+static std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 void PumpMessagesFor(DWORD milliseconds)
 {
@@ -33,12 +30,12 @@ std::string WorkFolder()
     if (folder.empty()) {
         char path[MAX_PATH];
         GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string name = path;
-        name = name.substr(name.find_last_of("\\/") + 1);
-        const std::string root = WindowsPath(GLIMMORA_E2E_WORK);
-        CreateDirectoryA(root.c_str(), nullptr);
-        folder = root + "\\" + name.substr(0, name.rfind('.')) + "\\";
+        const std::string name = std::strrchr(path, '\\') + 1;
+        CreateDirectoryA(WindowsPath(GLIMMORA_E2E_WORK).c_str(), nullptr);
+        folder = WindowsPath(GLIMMORA_E2E_WORK) + "\\" + name.substr(0, name.rfind('.')) + "\\";
         CreateDirectoryA(folder.c_str(), nullptr);
+        // Without a window manager (Xvfb), Wine waits two seconds for each managed window to be withdrawn.
+        WriteUserValue("Software\\Wine\\X11 Driver", "Managed", REG_SZ, "N", 2);
     }
     return folder;
 }
@@ -52,85 +49,63 @@ std::string WindowsPath(const char* unixPath)
 }
 
 std::string RuntimePath() { return WindowsPath(GLIMMORA_RUNTIME); }
-std::string AuthorToolPath() { return WindowsPath(GLIMMORA_AUTHOR_TOOL); }
 
 std::string TestLogoPath()
 {
     const std::string path = WorkFolder() + "test-logo.bmp";
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        std::vector<uint32_t> pixels(64 * 48);
-        for (int y = 0; y < 48; ++y)
-            for (int x = 0; x < 64; ++x)
-                pixels[y * 64 + x] = y < 24 ? (x < 32 ? 0xFF0000 : 0x00FF00) : (x < 32 ? 0x0000FF : 0xFFFF00);
-        WriteWholeFile(path, EncodeBmp24(64, 48, pixels.data()));
-    }
+    std::vector<uint32_t> pixels(64 * 48);
+    for (int i = 0; i < 64 * 48; ++i)
+        pixels[i] = i / 64 < 24 ? (i % 64 < 32 ? 0xFF0000 : 0x00FF00) : (i % 64 < 32 ? 0x0000FF : 0xFFFF00);
+    WriteWholeFile(path, EncodeBmp24(64, 48, pixels.data()));
     return path;
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path)
 {
-    std::vector<uint8_t> bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    DWORD read = 0;
-    bytes.resize(GetFileSize(file, nullptr));
-    if (!ReadFile(file, bytes.data(), DWORD(bytes.size()), &read, nullptr) || read != bytes.size())
-        bytes.clear();
-    CloseHandle(file);
-    return bytes;
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    const bool ok = file != INVALID_HANDLE_VALUE &&
-                    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
-    CloseHandle(file);
-    return ok;
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    return bool(file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size())).flush());
 }
 
 ProgramResult RunConsoleProgram(const std::string& commandLine)
 {
-    ProgramResult result = {false, 0, ""};
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE readEnd, writeEnd;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
-        return result;
+    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = startup.hStdError = writeEnd;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION started;
+    PROCESS_INFORMATION started = {};
     std::string line = commandLine;
-    const BOOL ok =
-        CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started);
-    CloseHandle(writeEnd);
-    if (!ok) {
-        CloseHandle(readEnd);
+    ProgramResult result = {STILL_ACTIVE, ""};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started))
         result.Output = "could not start: " + commandLine;
-        return result;
-    }
+    CloseHandle(writeEnd);
     char buffer[4096];
-    DWORD read;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    for (DWORD read; ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0;)
         result.Output.append(buffer, read);
     CloseHandle(readEnd);
     Process process = {started.hProcess, started.hThread, started.dwProcessId};
     result.ExitCode = ExitCode(&process);
-    result.Finished = result.ExitCode != STILL_ACTIVE;
     return result;
 }
 
-ProgramResult RunTool(const std::string& arguments) { return RunConsoleProgram(Quoted(AuthorToolPath()) + " " + arguments); }
+ProgramResult RunTool(const std::string& arguments)
+{
+    return RunConsoleProgram(Quoted(WindowsPath(GLIMMORA_AUTHOR_TOOL)) + " " + arguments);
+}
 
 bool MakeSaver(const std::string& saverPath, const std::string& options)
 {
-    const ProgramResult made = RunTool("create --runtime " + Quoted(RuntimePath()) + " --logo " +
-                                       Quoted(TestLogoPath()) + " --out " + Quoted(saverPath) + " " + options);
+    const ProgramResult made = RunTool("create --runtime " + Quoted(RuntimePath()) + " --logo " + Quoted(TestLogoPath()) +
+                                       " --out " + Quoted(saverPath) + " " + options);
     if (made.ExitCode != 0)
         std::printf("    authoring tool failed (%lu): %s\n", made.ExitCode, made.Output.c_str());
     return made.ExitCode == 0;
@@ -142,9 +117,8 @@ Process StartCommandLine(const std::string& program, const std::string& commandL
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
     std::string line = commandLine;
-    if (!CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, suspended ? CREATE_SUSPENDED : 0, nullptr,
-                        nullptr, &startup, &started))
-        return {nullptr, nullptr, 0};
+    CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, FALSE, suspended ? CREATE_SUSPENDED : 0, nullptr, nullptr,
+                   &startup, &started);
     return {started.hProcess, started.hThread, started.dwProcessId};
 }
 
@@ -153,34 +127,23 @@ Process StartSaver(const std::string& saverPath, const std::string& arguments, b
     return StartCommandLine(saverPath, Quoted(saverPath) + " " + arguments, suspended);
 }
 
+static bool Ended(const Process& process) { return WaitForSingleObject(process.Handle, 0) != WAIT_TIMEOUT; }
+
 DWORD ExitCode(Process* process, DWORD timeout)
 {
     DWORD exitCode = STILL_ACTIVE;
     // This thread's own windows keep answering while it waits.
-    if (process->Handle && WaitUntil([&] { return WaitForSingleObject(process->Handle, 0) == WAIT_OBJECT_0; }, timeout))
+    if (process->Handle && WaitUntil([&] { return Ended(*process); }, timeout))
         GetExitCodeProcess(process->Handle, &exitCode);
-    EndProcess(process);
+    else if (process->Handle)
+        TerminateProcess(process->Handle, 0xDEAD);
+    CloseHandle(process->Handle);
+    CloseHandle(process->Thread);
+    *process = {nullptr, nullptr, 0};
     return exitCode;
 }
 
-bool StillRunning(const Process& process)
-{
-    return !WaitUntil([&] { return WaitForSingleObject(process.Handle, 0) == WAIT_OBJECT_0; }, 1500);
-}
-
-void EndProcess(Process* process)
-{
-    if (process->Handle) {
-        if (WaitForSingleObject(process->Handle, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process->Handle, 0xDEAD);
-            WaitForSingleObject(process->Handle, Patience);
-        }
-        CloseHandle(process->Handle);
-    }
-    if (process->Thread)
-        CloseHandle(process->Thread);
-    *process = {nullptr, nullptr, 0};
-}
+bool StillRunning(const Process& process) { return !WaitUntil([&] { return Ended(process); }, 1500); }
 
 DWORD RunSaver(const std::string& saverPath, const std::string& arguments)
 {
@@ -198,10 +161,9 @@ SIZE_T CommittedMemory(HANDLE process)
 {
     SIZE_T committed = 0;
     MEMORY_BASIC_INFORMATION region;
-    for (const char* address = nullptr; VirtualQueryEx(process, address, &region, sizeof region) == sizeof region;
-         address = static_cast<const char*>(region.BaseAddress) + region.RegionSize)
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
-            committed += region.RegionSize;
+    for (const char* at = nullptr; VirtualQueryEx(process, at, &region, sizeof region) == sizeof region;
+         at = static_cast<const char*>(region.BaseAddress) + region.RegionSize)
+        committed += region.State == MEM_COMMIT && region.Type == MEM_PRIVATE ? region.RegionSize : 0;
     return committed;
 }
 
@@ -213,31 +175,24 @@ RunningSaver StartFullScreen(const std::string& saverPath)
     return {process, WaitForWindow(process.Id, "WindowsScreenSaverClass", "Screen Saver")};
 }
 
-bool EndsWithZero(RunningSaver* run) { return ExitCode(&run->Process) == 0; }
-
 HWND FindTopWindow(DWORD processId, const char* className, const char* title)
 {
-    struct Query { DWORD ProcessId; const char *ClassName, *Title; HWND Found; } query = {processId, className, title, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            Query* q = reinterpret_cast<Query*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if ((q->ProcessId && owner != q->ProcessId) || (q->ClassName && WindowClass(window) != q->ClassName) ||
-                (q->Title && WindowText(window) != q->Title))
-                return TRUE;
-            q->Found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&query));
-    return query.Found;
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        char name[256] = "";
+        GetWindowThreadProcessId(window, &owner);
+        GetClassNameA(window, name, sizeof name);
+        if ((!processId || owner == processId) && (!className || !std::strcmp(name, className)) &&
+            (!title || WindowText(window) == title) && IsWindowVisible(window))
+            return window;
+    }
+    return nullptr;
 }
 
 HWND WaitForWindow(DWORD processId, const char* className, const char* title)
 {
     HWND found = nullptr;
-    // Found while it is still being created, it is not shown yet.
-    WaitUntil([&] { return (found = FindTopWindow(processId, className, title)) && IsWindowVisible(found); });
+    WaitUntil([&] { return (found = FindTopWindow(processId, className, title)) != nullptr; });
     return found;
 }
 
@@ -249,22 +204,14 @@ std::string WindowText(HWND window)
     return text;
 }
 
-std::string WindowClass(HWND window)
-{
-    char name[256] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 std::string AnswerMessageBox(const Process& process, const char* title)
 {
     HWND box = WaitForWindow(process.Id, "#32770", title);
     std::string text;
     for (HWND child = box ? GetWindow(box, GW_CHILD) : nullptr; child; child = GetWindow(child, GW_HWNDNEXT))
-        if (WindowClass(child) == "Static" && !WindowText(child).empty())
+        if (GetDlgCtrlID(child) != IDOK && !WindowText(child).empty())
             text += (text.empty() ? "" : "\n") + WindowText(child);
-    if (box)
-        PressDialogButton(box, IDOK);
+    PressDialogButton(box, IDOK);
     return text;
 }
 
@@ -281,23 +228,6 @@ int Capture::Count(COLORREF colour) const
     return count;
 }
 
-int WrongStaticPixels(COLORREF background, COLORREF transparent)
-{
-    const RECT screen = WholeScreen();
-    const Capture shot = CaptureScreen(screen);
-    const int left = (screen.right - 64) / 2, top = (screen.bottom - 48) / 2;
-    int wrong = 0;
-    for (int y = 0; y < screen.bottom; ++y)
-        for (int x = 0; x < screen.right; ++x) {
-            const int lx = x - left, ly = y - top;
-            COLORREF expected = background;
-            if (lx >= 0 && ly >= 0 && lx < 64 && ly < 48)
-                expected = ly < 24 ? (lx < 32 ? RGB(255, 0, 0) : RGB(0, 255, 0)) : (lx < 32 ? RGB(0, 0, 255) : RGB(255, 255, 0));
-            wrong += shot.At(x, y) != (expected == transparent ? background : expected);
-        }
-    return wrong;
-}
-
 RECT WholeScreen() { return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
 Capture CaptureScreen(const RECT& area)
@@ -309,48 +239,63 @@ Capture CaptureScreen(const RECT& area)
     void* bits = nullptr;
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-        GdiFlush();
-        const uint32_t* source = static_cast<const uint32_t*>(bits);
-        for (size_t i = 0; i < size_t(width) * height; ++i)
-            capture.Pixels.push_back(RGB((source[i] >> 16) & 0xFF, (source[i] >> 8) & 0xFF, source[i] & 0xFF));
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    for (size_t i = 0; bits && i < size_t(width) * height; ++i) {
+        const uint32_t bgra = static_cast<const uint32_t*>(bits)[i];
+        capture.Pixels.push_back(RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF));
     }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return capture;
 }
 
+int WrongStaticPixels(COLORREF background, COLORREF transparent)
+{
+    const Capture shot = CaptureScreen(WholeScreen());
+    const int left = (shot.Area.right - 64) / 2, top = (shot.Area.bottom - 48) / 2;
+    int wrong = 0;
+    for (int y = 0; y < shot.Area.bottom; ++y)
+        for (int x = 0; x < shot.Area.right; ++x) {
+            const int lx = x - left, ly = y - top;
+            COLORREF expected = background;
+            if (lx >= 0 && ly >= 0 && lx < 64 && ly < 48)
+                expected = ly < 24 ? (lx < 32 ? RGB(255, 0, 0) : RGB(0, 255, 0)) : (lx < 32 ? RGB(0, 0, 255) : RGB(255, 255, 0));
+            wrong += shot.At(x, y) != (expected == transparent ? background : expected);
+        }
+    return wrong;
+}
+
+static void Send(std::vector<INPUT> inputs) { SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT)); }
+
 void PressKey(WORD virtualKey)
 {
-    INPUT keys[2] = {};
-    keys[0].type = keys[1].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = keys[1].ki.wVk = virtualKey;
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof(INPUT));
+    INPUT key = {INPUT_KEYBOARD, {}};
+    key.ki.wVk = virtualKey;
+    INPUT up = key;
+    up.ki.dwFlags = KEYEVENTF_KEYUP;
+    Send({key, up});
 }
 
 void MoveMouseTo(int x, int y)
 {
-    INPUT move = {};
-    move.type = INPUT_MOUSE;
+    INPUT move = {INPUT_MOUSE, {}};
     move.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
     move.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
     move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &move, sizeof(INPUT));
+    Send({move});
 }
 
 void ClickMouse(int x, int y)
 {
     MoveMouseTo(x, y);
-    INPUT buttons[2] = {};
-    buttons[0].type = buttons[1].type = INPUT_MOUSE;
-    buttons[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    buttons[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, buttons, sizeof(INPUT));
+    INPUT down = {INPUT_MOUSE, {}}, up = {INPUT_MOUSE, {}};
+    down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    Send({down, up});
 }
 
 bool WriteUserValue(const std::string& key, const char* name, DWORD type, const void* data, DWORD size)
@@ -369,9 +314,7 @@ bool ReadUserValue(const std::string& key, const char* name, std::vector<uint8_t
 
 void DeleteUserKey(const std::string& key)
 {
-    const std::string path = key.back() == '\\' ? key.substr(0, key.size() - 1) : key;
-    RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
-    RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
+    RegDeleteTreeA(HKEY_CURRENT_USER, key.substr(0, key.find_last_not_of('\\') + 1).c_str());
 }
 
 void EmulateWindowsVersion(const std::string& programFileName, const char* version)

@@ -11,13 +11,11 @@
 
 namespace e2e {
 
-// Long enough for a slow machine; nothing waits this long when all is well.
-constexpr DWORD Patience = 30000;
+constexpr DWORD Patience = 30000;  // nothing waits this long when all is well
 
 void PumpMessagesFor(DWORD milliseconds);
 // Polls `done` while this thread's messages run; false when the deadline passed.
-template <typename Done>
-bool WaitUntil(Done done, DWORD timeout = Patience)
+template <typename Done> bool WaitUntil(Done done, DWORD timeout = Patience)
 {
     for (const DWORD start = GetTickCount(); !done(); PumpMessagesFor(20))
         if (GetTickCount() - start > timeout)
@@ -25,67 +23,49 @@ bool WaitUntil(Done done, DWORD timeout = Patience)
     return true;
 }
 
-// This program's scratch folder in the build tree; ends in a backslash.
+// Paths as Wine's programs see them. The work folder is this program's own, in the build tree;
+// its first use also sets up Wine for the tests.
 std::string WorkFolder();
-std::string WindowsPath(const char* unixPath);  // through drive Z:
+std::string WindowsPath(const char* unixPath);
 std::string RuntimePath();
-std::string AuthorToolPath();  // the tool's Windows build
-// A 64 × 48 logo of four quarters: red, green above blue, yellow.
-std::string TestLogoPath();
+std::string TestLogoPath();  // 64 × 48, four quarters: red, green above blue, yellow
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
-struct ProgramResult {
-    bool Finished;
-    DWORD ExitCode;
-    std::string Output;  // standard output and error together
-};
+struct ProgramResult { DWORD ExitCode; std::string Output; };  // STILL_ACTIVE when it did not end
 ProgramResult RunConsoleProgram(const std::string& commandLine);
-ProgramResult RunTool(const std::string& arguments);
+ProgramResult RunTool(const std::string& arguments);  // the authoring tool's Windows build
 // create --runtime <runtime> --logo <test logo> --out <saver> <options>; prints the tool's complaint.
 bool MakeSaver(const std::string& saverPath, const std::string& options = "");
 
-struct Process {
-    HANDLE Handle;
-    HANDLE Thread;
-    DWORD Id;
-};
-// Starts a program with exactly this command line; a null Handle when it could not start.
+struct Process { HANDLE Handle, Thread; DWORD Id; };  // a null Handle when it could not start
 Process StartCommandLine(const std::string& program, const std::string& commandLine, bool suspended = false);
 Process StartSaver(const std::string& saverPath, const std::string& arguments, bool suspended = false);
-// Waits for the end and releases the handles: the exit code, or STILL_ACTIVE
-// when it did not end in time (it is then ended).
+// Waits for the end and releases the handles: the exit code, or STILL_ACTIVE (and ended) when late.
 DWORD ExitCode(Process* process, DWORD timeout = Patience);
 // Still running after a while in which a wrong close would long have happened.
 bool StillRunning(const Process& process);
-void EndProcess(Process* process);
 DWORD RunSaver(const std::string& saverPath, const std::string& arguments);
-// Answers a message within the deadline.
 bool Answers(HWND window, DWORD timeout = Patience);
 // Private memory committed to a process, region by region: Wine leaves the counters at zero.
 SIZE_T CommittedMemory(HANDLE process);
 
-struct RunningSaver {
-    Process Process;
-    HWND Window;
-};
+struct RunningSaver { Process Process; HWND Window; };
 // Puts the cursor at (500, 400), starts the saver with /s and waits for its window.
 RunningSaver StartFullScreen(const std::string& saverPath);
-bool EndsWithZero(RunningSaver* run);
+inline bool EndsWithZero(RunningSaver* run) { return ExitCode(&run->Process) == 0; }
 
-// A top-level window of the process (0 for any) with that class and title (null for any).
+// A shown top-level window of the process (0: any) with that class and title (null: any).
 HWND FindTopWindow(DWORD processId, const char* className, const char* title);
 HWND WaitForWindow(DWORD processId, const char* className, const char* title);
 std::string WindowText(HWND window);
-std::string WindowClass(HWND window);
 // Waits for a message box with that title, reads its message and presses OK; "" when none showed.
 std::string AnswerMessageBox(const Process& process, const char* title);
 void PressDialogButton(HWND dialog, int id);
 
-// Colours as 0x00BBGGRR, read back from the screen exactly.
-struct Capture {
+struct Capture {  // colours as 0x00BBGGRR, rows top-down
     RECT Area;
-    std::vector<COLORREF> Pixels;  // rows top-down
+    std::vector<COLORREF> Pixels;
     COLORREF At(int x, int y) const { return Pixels[size_t(y - Area.top) * (Area.right - Area.left) + (x - Area.left)]; }
     int Count(COLORREF colour) const;
 };
