@@ -312,6 +312,20 @@ bool ReadUserValue(const std::string& key, const char* name, std::vector<uint8_t
     return RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_ANY, type, data->data(), &size) == ERROR_SUCCESS;
 }
 
+uint64_t UserNumber(const std::string& key, const char* name)
+{
+    uint64_t value = 0;
+    DWORD size = sizeof value;
+    RegGetValueA(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_DWORD | RRF_RT_QWORD, nullptr, &value, &size);
+    return value;
+}
+
+std::string UserText(const std::string& key, const char* name)
+{
+    std::vector<uint8_t> text;
+    return ReadUserValue(key, name, &text) && !text.empty() ? std::string(text.begin(), text.end() - 1) : "";
+}
+
 void DeleteUserKey(const std::string& key)
 {
     RegDeleteTreeA(HKEY_CURRENT_USER, key.substr(0, key.find_last_not_of('\\') + 1).c_str());

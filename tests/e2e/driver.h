@@ -12,6 +12,7 @@
 namespace e2e {
 
 constexpr DWORD Patience = 30000;  // nothing waits this long when all is well
+constexpr COLORREF Background = RGB(0x20, 0x30, 0x40);  // of the savers that show pictures
 
 void PumpMessagesFor(DWORD milliseconds);
 // Polls `done` while this thread's messages run; false when the deadline passed.
@@ -80,6 +81,8 @@ void ClickMouse(int x, int y);
 // HKEY_CURRENT_USER.
 bool WriteUserValue(const std::string& key, const char* name, DWORD type, const void* data, DWORD size);
 bool ReadUserValue(const std::string& key, const char* name, std::vector<uint8_t>* data, DWORD* type = nullptr);
+uint64_t UserNumber(const std::string& key, const char* name);  // DWORD or QWORD; 0 when missing
+std::string UserText(const std::string& key, const char* name);
 void DeleteUserKey(const std::string& key);
 // Makes Wine report a Windows version ("win98") to one program by file name; null removes it.
 void EmulateWindowsVersion(const std::string& programFileName, const char* version);

@@ -38,22 +38,17 @@ struct UsePassword {
     const char* Key = "Control Panel\\Desktop";
     std::vector<uint8_t> Before;
     DWORD Type = 0;
-    bool Had;
-    explicit UsePassword(const DWORD* value) : Had(e2e::ReadUserValue(Key, "ScreenSaveUsePassword", &Before, &Type))
-    {
-        Set(REG_DWORD, value, sizeof *value);
-    }
+    bool Had = e2e::ReadUserValue(Key, "ScreenSaveUsePassword", &Before, &Type);
+    explicit UsePassword(const DWORD* value) { Set(REG_DWORD, value, sizeof *value); }
     ~UsePassword() { Set(Type, Had ? Before.data() : nullptr, DWORD(Before.size())); }
     void Set(DWORD type, const void* data, DWORD size)
     {
-        if (data)
-            e2e::WriteUserValue(Key, "ScreenSaveUsePassword", type, data, size);
-        else
+        if (!data || !e2e::WriteUserValue(Key, "ScreenSaveUsePassword", type, data, size))
             RegDeleteKeyValueA(HKEY_CURRENT_USER, Key, "ScreenSaveUsePassword");
     }
 };
 
-uint64_t Recorded(const char* name) { return ReadNumber(name, 0); }
+uint64_t Recorded(const char* name) { return e2e::UserNumber(RecordKey, name); }
 
 }  // namespace
 
@@ -79,7 +74,7 @@ TEST_CASE("a refused password keeps the saver drawing, input while the prompt is
     CHECK_EQ(Recorded(ClosesWhileHeld), 0u);
     CHECK_EQ(Recorded(CloseAgain), 0u);
     CHECK_EQ(Recorded(VerifyCalls), 1u);  // the close straight after the refusal raised no prompt
-    CHECK(reinterpret_cast<HWND>(uintptr_t(Recorded(VerifyOwner))) == run.Window);
+    CHECK_EQ(Recorded(VerifyOwner), uintptr_t(run.Window));
     const e2e::Capture first = e2e::CaptureScreen(e2e::WholeScreen());
     CHECK(e2e::WaitUntil([&] { return e2e::CaptureScreen(e2e::WholeScreen()).Pixels != first.Pixels; }));
 
@@ -88,7 +83,7 @@ TEST_CASE("a refused password keeps the saver drawing, input while the prompt is
     e2e::PressKey(VK_SPACE);
     CHECK(e2e::EndsWithZero(&run));
     CHECK_EQ(Recorded(VerifyCalls), 2u);
-    CHECK(ReadNumber(ShortestPause, UINT32_MAX) >= 200);  // never prompted again within the pause
+    CHECK(Recorded(ShortestPause) >= 200);  // never prompted again within the pause
     e2e::DeleteUserKey(RecordKey);
 }
 
@@ -138,14 +133,9 @@ TEST_CASE("/a opens the system's change dialog on Windows 9x; without MPR it end
         e2e::DeleteUserKey(RecordKey);
         CHECK_EQ(e2e::RunSaver(row.Saver, row.Arguments), row.ExitCode);
         CHECK_EQ(Recorded(ChangeCalls), row.Owner ? 1u : 0u);
-        if (!row.Owner)
-            continue;
-        std::vector<uint8_t> keyName;
-        CHECK(e2e::ReadUserValue(RecordKey, ChangeKeyName, &keyName));
-        CHECK_EQ(std::string(keyName.begin(), keyName.end()), std::string("SCRSAVE", 8));
-        CHECK(reinterpret_cast<HWND>(uintptr_t(Recorded(ChangeOwner))) == row.Owner);
-        CHECK_EQ(Recorded(ChangeThird), 0u);
-        CHECK_EQ(Recorded(ChangeFourth), 0u);
+        CHECK_EQ(e2e::UserText(RecordKey, ChangeKeyName), row.Owner ? "SCRSAVE" : "");
+        CHECK_EQ(Recorded(ChangeOwner), uintptr_t(row.Owner));
+        CHECK_EQ(Recorded(ChangeThird) + Recorded(ChangeFourth), 0u);
     }
     DestroyWindow(named);
     DestroyWindow(front);

@@ -4,6 +4,7 @@
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <set>
@@ -232,66 +233,24 @@ std::set<std::string> TempFiles()
     return names;
 }
 
-void Zeros(SaverSettings* s)
-{
-    s->ChangeModeMinutes = s->PlainDelayMs = s->ManyDelayMs = s->FadeIntervalMs = s->DripIntervalMs = s->FallingIntervalMs = 0;
-    s->BounceSpeed = s->FadeSpeed = s->FallingSpeed = s->FallingLogoCount = s->FallingDirection = 0;
-}
-
-void Negatives(SaverSettings* s)
-{
-    s->ChangeModeMinutes = s->IgnoreInput = s->PlainDelayMs = s->ManyDelayMs = s->FadeIntervalMs = s->DripIntervalMs = -1;
-    s->FallingIntervalMs = s->FallingLogoCount = s->FallingDirection = -1;
-    s->BounceSpeed = s->FadeSpeed = s->FallingSpeed = INT32_MIN;
-}
-
-void Huge(SaverSettings* s)
-{
-    s->ChangeModeMinutes = s->PlainDelayMs = s->ManyDelayMs = s->FadeIntervalMs = s->DripIntervalMs = INT32_MAX;
-    s->FallingIntervalMs = s->FallingSpeed = s->BounceSpeed = s->FadeSpeed = INT32_MAX;
-    s->IgnoreInput = 7;
-    s->BounceGravity = 1;
-    s->FallingLogoCount = 100000;
-    s->FallingDirection = 15;
-}
-
-void JustBeyond(SaverSettings* s)  // the pages' ranges
-{
-    s->FallingLogoCount = 51;
-    s->BounceSpeed = 11;
-    s->BounceWrapSides = 1;
-    s->FadeSpeed = 6;
-    s->DripTile = -1;
-    s->FallingSizeByDepth = 0;
-    s->FallingDirection = 5;
-}
-
 }  // namespace
 
-// As a registry editor may leave them. Each profile carries several hostile
-// values at once, so that every mode meets every one of them in a few runs.
+// As a registry editor may leave them: every field of the record holds the
+// same hostile value, or the one just beyond its range, and one mode is enabled.
 TEST_CASE("whatever is stored, every mode keeps answering and a key ends it with 0, leaving no file behind")
 {
     const std::string key = "Software\\Glimmora\\Savers\\Hostile.4d";
     const std::string saver = Saver("hostile.scr", "--name Hostile --saver-id 0x4d --transparent #00FF00");
     struct Run { std::string Name; SaverSettings Settings; e2e::Process Process; };
     std::vector<Run> runs;
-    const std::pair<const char*, void (*)(SaverSettings*)> profiles[] = {
-        {"zeros", Zeros}, {"negatives", Negatives}, {"huge", Huge}, {"just beyond", JustBeyond}};
-    for (const auto& profile : profiles)
-        for (const ModeRow& mode : ModeRows) {
-            SaverSettings settings;
-            ApplyDefaultSettings(&settings);
-            profile.second(&settings);
-            settings.EnabledModes = mode.Bit;
-            runs.push_back({std::string(profile.first) + ", " + mode.Name, settings, {}});
+    for (const int64_t value : {int64_t(0), int64_t(-1), int64_t(INT32_MIN), int64_t(INT32_MAX), INT64_MAX})
+        for (const int32_t enabled : {2, 4, 8, 16, 32, 64, 128, value == 0 ? 0 : 1, value == 0 ? -1 : INT32_MIN}) {
+            SaverSettings settings;  // the last two: no mode at all
+            for (const SettingsField& field : SettingsFields)
+                WriteSettingsField(&settings, field, int32_t(value == INT64_MAX ? std::min<int64_t>(field.Maximum + int64_t(1), INT32_MAX) : value));
+            settings.EnabledModes = enabled;
+            runs.push_back({(value == INT64_MAX ? "one beyond each range" : std::to_string(value)) + ", modes " + std::to_string(enabled), settings, {}});
         }
-    for (int32_t enabled : {0, 1, -1, INT32_MIN}) {  // no mode at all
-        SaverSettings settings;
-        ApplyDefaultSettings(&settings);
-        settings.EnabledModes = enabled;
-        runs.push_back({"EnabledModes " + std::to_string(enabled), settings, {}});
-    }
     const std::set<std::string> tempFiles = TempFiles();
     for (Run& run : runs) {
         CAPTURE(run.Name);
@@ -302,7 +261,7 @@ TEST_CASE("whatever is stored, every mode keeps answering and a key ends it with
         for (int probe = 0; probe < 3; ++probe, e2e::PumpMessagesFor(100))
             CHECK(e2e::Answers(shown.Window, 1000));
         e2e::PressKey(VK_SPACE);
-        // Wine ends a process seconds after its window: the next run starts meanwhile.
+        // Wine ends a process a while after its window: the next run starts meanwhile.
         CHECK(e2e::WaitUntil([&] { return !IsWindow(shown.Window); }));
     }
     for (Run& run : runs) {
