@@ -53,9 +53,11 @@ std::string RuntimePath() { return WindowsPath(GLIMMORA_RUNTIME); }
 std::string TestLogoPath()
 {
     const std::string path = WorkFolder() + "test-logo.bmp";
-    std::vector<uint32_t> pixels(64 * 48);
-    for (int i = 0; i < 64 * 48; ++i)
-        pixels[i] = i / 64 < 24 ? (i % 64 < 32 ? 0xFF0000 : 0x00FF00) : (i % 64 < 32 ? 0x0000FF : 0xFFFF00);
+    std::vector<uint32_t> pixels;
+    for (int i = 0; i < 64 * 48; ++i) {
+        const COLORREF colour = TestLogoAt(i % 64, i / 64);
+        pixels.push_back(GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour));
+    }
     WriteWholeFile(path, EncodeBmp24(64, 48, pixels.data()));
     return path;
 }
@@ -170,6 +172,10 @@ SIZE_T CommittedMemory(HANDLE process)
 RunningSaver StartFullScreen(const std::string& saverPath)
 {
     MoveMouseTo(500, 400);
+    WaitUntil([] {
+        POINT at;
+        return GetCursorPos(&at) && at.x == 500 && at.y == 400;
+    });
     PumpMessagesFor(100);
     const Process process = StartSaver(saverPath, "/s");
     return {process, WaitForWindow(process.Id, "WindowsScreenSaverClass", "Screen Saver")};
@@ -253,18 +259,20 @@ Capture CaptureScreen(const RECT& area)
     return capture;
 }
 
-int WrongStaticPixels(COLORREF background, COLORREF transparent)
+COLORREF TestLogoAt(int x, int y)
+{
+    return y < 24 ? (x < 32 ? RGB(255, 0, 0) : RGB(0, 255, 0)) : (x < 32 ? RGB(0, 0, 255) : RGB(255, 255, 0));
+}
+
+int WrongPixels(int width, int height, const std::function<COLORREF(int x, int y)>& logo)
 {
     const Capture shot = CaptureScreen(WholeScreen());
-    const int left = (shot.Area.right - 64) / 2, top = (shot.Area.bottom - 48) / 2;
+    const int left = (shot.Area.right - width) / 2, top = (shot.Area.bottom - height) / 2;
     int wrong = 0;
     for (int y = 0; y < shot.Area.bottom; ++y)
         for (int x = 0; x < shot.Area.right; ++x) {
-            const int lx = x - left, ly = y - top;
-            COLORREF expected = background;
-            if (lx >= 0 && ly >= 0 && lx < 64 && ly < 48)
-                expected = ly < 24 ? (lx < 32 ? RGB(255, 0, 0) : RGB(0, 255, 0)) : (lx < 32 ? RGB(0, 0, 255) : RGB(255, 255, 0));
-            wrong += shot.At(x, y) != (expected == transparent ? background : expected);
+            const bool inside = x >= left && y >= top && x < left + width && y < top + height;
+            wrong += shot.At(x, y) != (inside ? logo(x - left, y - top) : Background);
         }
     return wrong;
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,7 @@ template <typename Done> bool WaitUntil(Done done, DWORD timeout = Patience)
 std::string WorkFolder();
 std::string WindowsPath(const char* unixPath);
 std::string RuntimePath();
-std::string TestLogoPath();  // 64 × 48, four quarters: red, green above blue, yellow
+std::string TestLogoPath();  // 64 × 48, four quarters: red, green above blue, yellow (TestLogoAt)
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
@@ -72,8 +73,9 @@ struct Capture {  // colours as 0x00BBGGRR, rows top-down
 };
 Capture CaptureScreen(const RECT& area);
 RECT WholeScreen();
-// Screen pixels that differ from the test logo centred on the background, shown through its transparent colour.
-int WrongStaticPixels(COLORREF background, COLORREF transparent = CLR_INVALID);
+COLORREF TestLogoAt(int x, int y);
+// Screen pixels that differ from a logo of that size (its colour at each place) centred on the background.
+int WrongPixels(int width, int height, const std::function<COLORREF(int x, int y)>& logo = TestLogoAt);
 void PressKey(WORD virtualKey);
 void MoveMouseTo(int x, int y);
 void ClickMouse(int x, int y);

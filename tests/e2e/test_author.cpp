@@ -3,7 +3,6 @@
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest.h>
 
-
 #include "e2e/driver.h"
 #include "tool/sample_files.h"
 
@@ -34,30 +33,16 @@ TEST_CASE("a PNG logo shows the background through its transparent and half-tran
                                       : x < 40 ? samples::Rgba{255, 0, 0, 128} : samples::Rgba{0, 0, 255, 255});
     const std::string logo = e2e::WorkFolder() + "logo.png", saver = e2e::WorkFolder() + "png.scr";
     REQUIRE(e2e::WriteWholeFile(logo, samples::EncodePng(60, 40, pixels)));
-    const RECT screen = e2e::WholeScreen();
-    const int left = (screen.right - 60) / 2, top = (screen.bottom - 40) / 2;
+    // Half red over the background, each channel rounded: (255·128 + 0x20·127) / 255 and so on.
+    const auto expected = [](int x, int y) { return y == 0 ? RGB(255, 0, 255) : x < 20 ? e2e::Background : x < 40 ? RGB(144, 24, 32) : RGB(0, 0, 255); };
     for (const char* options : {"", "--transparent none", "--transparent #00FF00"}) {
-        CAPTURE(options);
+        INFO(std::string(options));
         REQUIRE_EQ(e2e::RunTool("create --runtime \"" + e2e::RuntimePath() + "\" --logo \"" + logo + "\" --out \"" + saver +
                                 "\" --background #203040 --set EnabledModes=2 " + options).ExitCode, 0ul);
         e2e::RunningSaver run = e2e::StartFullScreen(saver);
         REQUIRE(run.Window);
-        const auto wrong = [&] {
-            const e2e::Capture shot = e2e::CaptureScreen(screen);
-            int count = 0;
-            for (int y = 0; y < screen.bottom; ++y)
-                for (int x = 0; x < screen.right; ++x) {
-                    const int lx = x - left, ly = y - top;
-                    COLORREF expected = RGB(0x20, 0x30, 0x40);
-                    // Half red over the background, each channel rounded: (255·128 + 0x20·127) / 255 and so on.
-                    if (lx >= 0 && ly >= 0 && lx < 60 && ly < 40)
-                        expected = ly == 0 ? RGB(255, 0, 255) : lx < 20 ? expected : lx < 40 ? RGB(144, 24, 32) : RGB(0, 0, 255);
-                    count += shot.At(x, y) != expected;
-                }
-            return count;
-        };
-        e2e::WaitUntil([&] { return wrong() == 0; });
-        CHECK_EQ(wrong(), 0);
+        e2e::WaitUntil([&] { return e2e::WrongPixels(60, 40, expected) == 0; });
+        CHECK_EQ(e2e::WrongPixels(60, 40, expected), 0);
         e2e::PressKey(VK_SPACE);
         CHECK(e2e::EndsWithZero(&run));
     }
@@ -79,7 +64,7 @@ TEST_CASE("Windows loads the display name from string 1; the tool's Windows buil
     };
     const std::string saver = e2e::WorkFolder() + "D\xE9mo.scr";
     for (const Row& row : rows) {
-        CAPTURE(row.Name);
+        INFO(std::string(row.Name));
         REQUIRE(e2e::MakeSaver(saver, row.Options));
         CHECK_EQ(DisplayName(saver), row.Expected);
     }

@@ -1,10 +1,9 @@
-// A long run of the real saver (scripts/soak.sh): full screen with every mode
-// enabled and a mode change forced every second, for ten minutes unless told
-// otherwise. It prints the saver's GDI objects (from a test build of the
-// runtime that counts them, since Wine cannot), its committed private memory
-// and its handles at the start and over every minute, and fails when the
-// saver stopped answering, did not close with 0 on a key, or held more in its
-// last minute than in its first.
+// A long run of the real saver (scripts/soak.sh), full screen with every mode
+// and a mode change forced every second, ten minutes unless told otherwise. It
+// prints the saver's GDI objects (counted by a test build of the runtime, as
+// Wine cannot), committed memory and handles over each minute, and fails when
+// the saver stopped answering, did not close with 0 on a key, or held more in
+// its last minute than in its first.
 #include <windows.h>
 
 #include <algorithm>
@@ -39,13 +38,11 @@ struct Range {
             High[i] = first ? sample[i] : std::max(High[i], sample[i]);
         }
     }
-    void Print(const char* when) const
+    void Print(const std::string& when) const
     {
-        std::printf("%-14s", when);
-        for (int i = 0; i < Kinds; ++i) {
-            const std::string low = std::to_string(Low[i]), high = std::to_string(High[i]);
-            std::printf(" %14s", (low == high ? low : low + "-" + high).c_str());
-        }
+        std::printf("%-14s", when.c_str());
+        for (int i = 0; i < Kinds; ++i)
+            std::printf(" %14s", (std::to_string(Low[i]) + (Low[i] == High[i] ? "" : "-" + std::to_string(High[i]))).c_str());
         std::printf("\n");
         std::fflush(stdout);
     }
@@ -89,7 +86,7 @@ int main(int argc, char** argv)
         if (second > seconds - 60)
             last.Widen(sample, second == seconds - 59);
         if (second % 60 == 0)
-            minute.Print(("minute " + std::to_string(second / 60)).c_str());
+            minute.Print("minute " + std::to_string(second / 60));
     }
     e2e::PressKey(VK_SPACE);
     const bool closed = e2e::EndsWithZero(&run);
