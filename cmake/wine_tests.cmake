@@ -70,7 +70,6 @@ add_executable(wine_warmup tests/e2e/wine_warmup.cpp)
 target_link_options(wine_warmup PRIVATE ${GLIMMORA_TEST_LINK})
 
 glimmora_e2e_test(e2e_saver tests/e2e/test_saver.cpp)
-glimmora_e2e_test(e2e_author tests/e2e/test_author.cpp)
 
 # Stand-ins for the system's Windows 9x password libraries, never shipped:
 # they answer as a test tells them and record how the saver called them.
@@ -84,8 +83,8 @@ function(glimmora_library_fixture target file_name source)
   target_link_libraries(${target} PRIVATE user32 advapi32 glimmora_warnings)
   target_link_options(${target} PRIVATE -static -s)
 endfunction()
-glimmora_library_fixture(fixture_password_cpl PASSWORD.CPL tests/e2e/fixtures/password_cpl.cpp)
-glimmora_library_fixture(fixture_mpr_dll MPR.DLL tests/e2e/fixtures/mpr_dll.cpp)
+glimmora_library_fixture(fixture_password_cpl PASSWORD.CPL tests/e2e/fixtures/password_libraries.cpp)
+glimmora_library_fixture(fixture_mpr_dll MPR.DLL tests/e2e/fixtures/password_libraries.cpp)
 
 glimmora_e2e_test(e2e_password tests/e2e/test_password.cpp)
 glimmora_wine_test(wine_password tests/win/test_password.cpp)

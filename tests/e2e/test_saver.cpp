@@ -1,216 +1,55 @@
-// The real saver started as Windows starts it: verbs and exit codes, damaged
-// packages, the full-screen picture, what input ends it, the preview window,
-// and hostile stored settings.
+// The real saver started as Windows starts it: verbs and exit codes, damaged packages, the full-screen picture,
+// what input ends it, the preview window, hostile stored settings; and what the authoring tool's Windows build
+// makes, as Windows sees it: the display name through LoadString, paths beyond ASCII, a PNG logo on screen.
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <set>
-
 #include "e2e/driver.h"
 #include "engine/modes.h"
 #include "package/saver_trailer.h"
+#include "tool/sample_files.h"
 
-namespace {
-
-const DWORD Refused = DWORD(-1);
-
-std::string Saver(const char* name, const std::string& options = "--set EnabledModes=2")
+static const DWORD Refused = DWORD(-1);
+static std::string Saver(const char* name, const std::string& options = "--set EnabledModes=2")
 {
-    const std::string path = e2e::WorkFolder() + name;
-    REQUIRE(e2e::MakeSaver(path, "--background #203040 " + options));
-    return path;
+    REQUIRE(e2e::MakeSaver(e2e::WorkFolder() + name, "--background #203040 " + options));
+    return e2e::WorkFolder() + name;
 }
 
-std::string Number(HWND window) { return std::to_string(reinterpret_cast<uintptr_t>(window)); }
+static uint8_t* Trailer(std::vector<uint8_t>& bytes, size_t offset) { return &bytes[bytes.size() - TrailerSize + offset]; }
 
-HWND ParentWindow()  // like the control panel's preview box: a client area of 152 × 112
-{
-    RECT frame = {0, 0, 152, 112};
-    AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
-    HWND window = CreateWindowExA(WS_EX_TOPMOST, "Static", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, nullptr, nullptr);
-    SetForegroundWindow(window);
-    e2e::PumpMessagesFor(100);
-    return window;
-}
-
-uint8_t* Trailer(std::vector<uint8_t>& bytes, size_t offset) { return &bytes[bytes.size() - TrailerSize + offset]; }
-
-}  // namespace
-
-TEST_CASE("verbs end with the exit codes of their roads, whatever the program name")
+TEST_CASE("verbs end with the exit codes of their roads, whatever the program name; the preview fills its parent")
 {
     const std::string saver = e2e::WorkFolder() + "with spaces\\My Saver.scr", quoted = "\"" + saver + "\"";
     CreateDirectoryA((e2e::WorkFolder() + "with spaces").c_str(), nullptr);
     REQUIRE(e2e::MakeSaver(saver, "--name \"Verbs Test\""));
-    HWND parent = ParentWindow();
-    uintptr_t gone = 0x7654320;  // a number that is no window now
-    while (IsWindow(HWND(gone)))
-        gone += 4;
-    struct Row { std::string CommandLine; DWORD ExitCode; };
-    const Row rows[] = {
-        {quoted + " /x", Refused}, {quoted + "/x", Refused}, {quoted + " /?", Refused},
-        {quoted + " /a", Refused},  // not Windows 9x
-        {quoted + " /p", Refused}, {quoted + " /p 0", Refused}, {quoted + " /p " + std::to_string(gone), Refused},
-        {quoted + " /p:" + Number(parent), Refused},
-        {"\"" + saver + " /x", 0},  // an unterminated quote swallows the verb: the settings road
+    // The command line, the exit code; 0 is the settings road, left with Cancel.
+    const std::pair<std::string, DWORD> rows[] = {
+        {quoted + " /x", Refused}, {quoted + " /a", Refused} /* not Windows 9x */, {quoted + " /p 0", Refused},
+        {"\"" + saver + " /x", 0},  // an unterminated quote swallows the verb
     };
-    for (const Row& row : rows) {
-        CAPTURE(row.CommandLine);
-        e2e::Process process = e2e::StartCommandLine(saver, row.CommandLine);
-        if (row.ExitCode == 0)
+    for (const auto& [commandLine, exitCode] : rows) {
+        CAPTURE(commandLine);
+        e2e::Process process = e2e::StartCommandLine(saver, commandLine);
+        if (exitCode == 0)
             e2e::PressDialogButton(e2e::WaitForWindow(process.Id, "#32770", "Verbs Test"), IDCANCEL);
-        CHECK_EQ(e2e::ExitCode(&process), row.ExitCode);
+        CHECK_EQ(e2e::ExitCode(&process), exitCode);
     }
-    DestroyWindow(parent);
-}
-
-TEST_CASE("a damaged, unreadable or logo-less package is reported and ends the run with 1; an escaping exception with -1")
-{
-    using Bytes = std::vector<uint8_t>;
-    struct Row { const char* Name; const char* Title; const char* Message; void (*Damage)(Bytes&); };
-    const Row rows[] = {
-        {"first magic byte", "Screensaver", "This Screensaver is corrupt!", [](Bytes& b) { *Trailer(b, 312) = 'Z'; }},
-        {"last magic byte", "Screensaver", "This Screensaver is corrupt!", [](Bytes& b) { *Trailer(b, 319) = 'R'; }},
-        {"image larger than the file", "Screensaver", "This Screensaver is corrupt!",
-         [](Bytes& b) { std::memcpy(Trailer(b, 4), "\xFF\xFF\xFF\x7F", 4); }},
-        {"no image", "Glimmora Screensaver", "Unable to load logo", [](Bytes& b) { std::memset(Trailer(b, 4), 0, 4); }},
-        {"7 bits a pixel", "Glimmora Screensaver", "Unable to load logo", [](Bytes& b) {
-             int32_t imageSize;
-             std::memcpy(&imageSize, Trailer(b, 4), 4);
-             b[b.size() - TrailerSize - imageSize + 28] = 7;
-         }},
-        {"file moved away before it is read", "Screensaver", "Unable to read saver information", nullptr},
-        {"a thread faults in the message box", "Screensaver", nullptr, [](Bytes& b) { *Trailer(b, 312) = 'Z'; }},
-        {"/c", "Screensaver", "This Screensaver is corrupt!", [](Bytes& b) { *Trailer(b, 312) = 'Z'; }},
-    };
-    for (const Row& row : rows) {
-        INFO(std::string(row.Name));
-        const std::string saver = Saver("damaged.scr"), moved = e2e::WorkFolder() + "moved.scr";
-        Bytes bytes = e2e::ReadWholeFile(saver);
-        if (row.Damage) {
-            row.Damage(bytes);
-            REQUIRE(e2e::WriteWholeFile(saver, bytes));
-        }
-        e2e::Process process = e2e::StartSaver(saver, row.Name[0] == '/' ? row.Name : "/s", true);
-        if (!row.Damage)
-            REQUIRE(MoveFileExA(saver.c_str(), moved.c_str(), MOVEFILE_REPLACE_EXISTING));
-        ResumeThread(process.Thread);
-        if (!row.Message) {  // it must end through the crash guard, not the system's crash handling
-            REQUIRE(e2e::WaitForWindow(process.Id, "#32770", row.Title));
-            CloseHandle(CreateRemoteThread(process.Handle, nullptr, 0, LPTHREAD_START_ROUTINE(0x10), nullptr, 0, nullptr));
-            CHECK_EQ(e2e::ExitCode(&process), Refused);
-            continue;
-        }
-        CHECK_EQ(e2e::AnswerMessageBox(process, row.Title), row.Message);
-        CHECK_EQ(e2e::ExitCode(&process), 1ul);
-    }
-}
-
-TEST_CASE("static mode fills the screen with the logo centred, the background showing through its transparent colour")
-{
-    const std::string saver = Saver("static.scr", "--set EnabledModes=2 --transparent #00FF00");
-    e2e::RunningSaver run = e2e::StartFullScreen(saver);  // of class "WindowsScreenSaverClass", titled "Screen Saver"
-    REQUIRE(run.Window);
-    const auto logo = [](int x, int y) { return e2e::TestLogoAt(x, y) == RGB(0, 255, 0) ? e2e::Background : e2e::TestLogoAt(x, y); };
-    e2e::WaitUntil([&] { return e2e::WrongPixels(64, 48, logo) == 0; });
-    CHECK_EQ(e2e::WrongPixels(64, 48, logo), 0);
-    // A second run while this one shows ends at once, without a window.
-    e2e::Process second = e2e::StartSaver(saver, "/s");
-    const DWORD secondId = second.Id;
-    CHECK_EQ(e2e::ExitCode(&second), 0ul);
-    CHECK(!e2e::FindTopWindow(secondId, nullptr, nullptr));
-    CHECK(e2e::StillRunning(run.Process));
-    e2e::PressKey(VK_SPACE);
-    CHECK(e2e::EndsWithZero(&run));
-}
-
-// Each row: the setting by package or by the user's stored record, input that is swallowed, input that closes.
-TEST_CASE("a key, a click or a movement beyond four ends the run, unless ignored; keys always close when all is ignored")
-{
-    const std::string key = "Software\\Glimmora\\Savers\\Input Test.51";
-    const auto press = [] { e2e::PressKey('B'); };
-    const auto click = [] { e2e::ClickMouse(500, 400); };  // where the cursor is
-    const auto move4 = [] {  // the first movement only notes the cursor; then 4 from where the run began
-        e2e::MoveMouseTo(501, 400);
-        e2e::PumpMessagesFor(100);
-        e2e::MoveMouseTo(502, 402);
-    };
-    const auto move5 = [] { e2e::MoveMouseTo(503, 402); };
-    const auto move = [] {
-        for (int step = 1; step <= 4; ++step, e2e::PumpMessagesFor(50))
-            e2e::MoveMouseTo(500 + 8 * step, 400 + 8 * step);
-    };
-    struct Row { const char* Name; int32_t IgnoreInput; bool Stored; void (*Ignored)(); void (*Closes)(); };
-    const Row rows[] = {
-        {"key", 0, false, nullptr, press},
-        {"click", 0, false, nullptr, click},
-        {"movement of four, then five", 0, false, move4, move5},
-        {"keys ignored", IgnoreKeys, false, press, click},
-        {"clicks ignored", IgnoreClicks, false, click, press},
-        {"movement ignored", IgnoreMovement, false, move, press},
-        {"everything asked for", 7, false, move, press},
-        {"keys ignored by the user's record", IgnoreKeys, true, press, click},
-    };
-    for (const Row& row : rows) {
-        INFO(std::string(row.Name));
-        e2e::DeleteUserKey(key);
-        SaverSettings stored = {};
-        ApplyDefaultSettings(&stored);
-        stored.EnabledModes = ModeStatic;
-        stored.IgnoreInput = row.IgnoreInput;
-        if (row.Stored)
-            REQUIRE(e2e::WriteUserValue(key, "Settings", REG_BINARY, &stored, sizeof stored));
-        const std::string ignore = row.Stored ? "" : " --allow-out-of-range --set IgnoreInput=" + std::to_string(row.IgnoreInput);
-        e2e::RunningSaver run = e2e::StartFullScreen(Saver("input.scr", "--name \"Input Test\" --saver-id 0x51 --set EnabledModes=2" + ignore));
-        REQUIRE(run.Window);
-        e2e::PumpMessagesFor(300);  // the saver takes in where the cursor is
-        if (row.Ignored) {
-            row.Ignored();
-            CHECK(e2e::StillRunning(run.Process));
-        }
-        row.Closes();
-        CHECK(e2e::EndsWithZero(&run));
-    }
-    e2e::DeleteUserKey(key);
-}
-
-TEST_CASE("hundreds of mode changes keep memory flat and the saver answering")
-{
-    e2e::RunningSaver run = e2e::StartFullScreen(Saver("changes.scr", "--set EnabledModes=254 --transparent #00FF00"));
-    REQUIRE(run.Window);
-    e2e::PumpMessagesFor(300);
-    const SIZE_T before = e2e::CommittedMemory(run.Process.Handle);
-    for (int change = 0; change < 300; ++change) {
-        PostMessageA(run.Window, WM_TIMER, 7, 0);
-        REQUIRE(e2e::Answers(run.Window));  // it has dealt with everything posted so far
-    }
-    const SIZE_T after = e2e::CommittedMemory(run.Process.Handle);
-    MESSAGE("committed memory: " << before / 1024 << " KiB before, " << after / 1024 << " KiB after");
-    CHECK(before > 0);
-    CHECK(after < before + 2 * 1024 * 1024);
-    e2e::PressKey(VK_SPACE);
-    CHECK(e2e::EndsWithZero(&run));
-}
-
-// Wine does not show what a child of another process's window draws: the
-// preview's picture is checked in process by the Wine unit tests.
-TEST_CASE("the control panel's preview fills its parent, ignores input and ends with 0 on WM_CLOSE")
-{
-    HWND parent = ParentWindow(), child = nullptr;
-    e2e::Process process = e2e::StartSaver(Saver("preview.scr"), "/p " + Number(parent));
-    REQUIRE(e2e::WaitUntil([&] { return (child = FindWindowExA(parent, nullptr, "WindowsScreenSaverClass", "Preview")) && IsWindowVisible(child); }));
-    RECT area, placed;
-    GetClientRect(parent, &area);
+    // /p <window>: Wine does not show what a child of another process's window draws, so the Wine unit tests check
+    // the preview's picture; here it fills its parent, ignores input and ends with 0 on WM_CLOSE.
+    RECT area = {0, 0, 152, 112}, placed;  // like the control panel's preview box
+    AdjustWindowRectEx(&area, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    HWND parent = CreateWindowExA(WS_EX_TOPMOST, "Static", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 150, area.right - area.left,
+                                  area.bottom - area.top, nullptr, nullptr, nullptr, nullptr), child = nullptr;
+    SetForegroundWindow(parent);
+    e2e::Process process = e2e::StartSaver(saver, "/p " + std::to_string(uintptr_t(parent)));
+    REQUIRE(e2e::WaitUntil([&] { return IsWindowVisible(child = FindWindowExA(parent, nullptr, "WindowsScreenSaverClass", "Preview")); }));
+    area = {0, 0, 152, 112};
     MapWindowPoints(parent, nullptr, reinterpret_cast<POINT*>(&area), 2);
     GetWindowRect(child, &placed);
     CHECK(EqualRect(&placed, &area));
-    CHECK_EQ(area.right - area.left, 152);
-    CHECK_EQ(area.bottom - area.top, 112);
-    CHECK_EQ(GetWindowLongA(child, GWL_STYLE) & WS_CHILD, WS_CHILD);
     e2e::ClickMouse(area.left + 20, area.top + 20);
     e2e::PressKey('K');
     e2e::MoveMouseTo(area.left + 100, area.top + 90);
@@ -220,56 +59,166 @@ TEST_CASE("the control panel's preview fills its parent, ignores input and ends 
     DestroyWindow(parent);
 }
 
-namespace {
-
-std::set<std::string> TempFiles()
+TEST_CASE("a damaged, unreadable or logo-less package is reported and ends the run with 1; an escaping exception with -1")
 {
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    std::set<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((std::string(folder) + "*").c_str(), &entry);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &entry))
-        names.insert(entry.cFileName);
-    FindClose(search);
-    return names;
+    using Bytes = std::vector<uint8_t>;
+    const auto corrupt = [](Bytes& b) { *Trailer(b, 312) = 'Z'; };  // the first magic byte
+    // The verb, the message box's title and message (null: a thread faults instead), the damage (null: the file moves away).
+    struct Row { const char* Verb; const char* Title; const char* Message; void (*Damage)(Bytes&); };
+    const Row rows[] = {
+        {"/s", "Screensaver", "This Screensaver is corrupt!", corrupt}, {"/c", "Screensaver", "This Screensaver is corrupt!", corrupt},
+        {"/s", "Glimmora Screensaver", "Unable to load logo", [](Bytes& b) { std::memset(Trailer(b, 4), 0, 4); }},  // no image
+        {"/s", "Screensaver", "Unable to read saver information", nullptr}, {"/s", "Screensaver", nullptr, corrupt},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.Verb);
+        INFO((row.Message ? row.Message : "a thread faults in the message box"));
+        const std::string saver = Saver("damaged.scr");
+        Bytes bytes = e2e::ReadWholeFile(saver);
+        if (row.Damage)
+            row.Damage(bytes);
+        REQUIRE(e2e::WriteWholeFile(saver, bytes));
+        e2e::Process process = e2e::StartSaver(saver, row.Verb, true);
+        if (!row.Damage)
+            REQUIRE(MoveFileExA(saver.c_str(), (saver + ".moved").c_str(), MOVEFILE_REPLACE_EXISTING));
+        ResumeThread(process.Thread);
+        if (!row.Message) {  // it must end through the crash guard, not the system's crash handling
+            REQUIRE(e2e::WaitForWindow(process.Id, "#32770", row.Title));
+            CloseHandle(CreateRemoteThread(process.Handle, nullptr, 0, LPTHREAD_START_ROUTINE(0x10), nullptr, 0, nullptr));
+        } else
+            CHECK_EQ(e2e::AnswerMessageBox(process, row.Title), row.Message);
+        CHECK_EQ(e2e::ExitCode(&process), row.Message ? 1ul : Refused);
+    }
 }
 
-}  // namespace
-
-// As a registry editor may leave them: every field of the record holds the
-// same hostile value, or the one just beyond its range, and one mode is enabled.
-TEST_CASE("whatever is stored, every mode keeps answering and a key ends it with 0, leaving no file behind")
+// The PNG logo has three bands, left to right: fully transparent (its colour must not matter), red at half alpha, opaque
+// blue; a magenta top row shows that the key the tool picks is not magenta when the logo uses it.
+TEST_CASE("static mode fills the screen with the logo centred, the background showing through its transparent pixels")
 {
+    std::vector<samples::Rgba> pixels;
+    for (int i = 0; i < 60 * 40; ++i)
+        pixels.push_back(i < 60 ? samples::Rgba{255, 0, 255, 255} : i % 60 < 20 ? samples::Rgba{0, 255, 0, 0}
+                                  : i % 60 < 40 ? samples::Rgba{255, 0, 0, 128} : samples::Rgba{0, 0, 255, 255});
+    const std::string png = e2e::WorkFolder() + "logo.png";
+    REQUIRE(e2e::WriteWholeFile(png, samples::EncodePng(60, 40, pixels)));
+    // The logo, its size, its colour at each place; half red over the background has each channel rounded:
+    // (255·128 + 0x20·127) / 255 and so on.
+    struct Row { std::string Logo; int Width, Height; COLORREF (*Expected)(int x, int y); };
+    const Row rows[] = {
+        {e2e::TestLogoPath(), 64, 48, [](int x, int y) { return x >= 32 && y < 24 ? e2e::Background : e2e::TestLogoAt(x, y); }},
+        {png, 60, 40, [](int x, int y) {
+             return y == 0 ? RGB(255, 0, 255) : x < 20 ? e2e::Background : x < 40 ? RGB(144, 24, 32) : RGB(0, 0, 255);
+         }},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.Logo);
+        const std::string saver = e2e::WorkFolder() + "static.scr";
+        const char* transparent = row.Width == 64 ? " --transparent #00FF00" : "";
+        REQUIRE(e2e::MakeSaver(saver, std::string("--background #203040 --set EnabledModes=2") + transparent, row.Logo));
+        e2e::RunningSaver run = e2e::StartFullScreen(saver);  // of class "WindowsScreenSaverClass", titled "Screen Saver"
+        REQUIRE(run.Window);
+        e2e::WaitUntil([&] { return e2e::WrongPixels(row.Width, row.Height, row.Expected) == 0; });
+        CHECK_EQ(e2e::WrongPixels(row.Width, row.Height, row.Expected), 0);
+        e2e::Process second = e2e::StartSaver(saver, "/s");  // while one shows, another ends at once, without a window
+        const DWORD secondId = second.Id;
+        CHECK_EQ(e2e::ExitCode(&second), 0ul);
+        CHECK(!e2e::WaitForWindow(secondId, nullptr, nullptr, 0));
+        e2e::PressKey(VK_SPACE);
+        CHECK(e2e::EndsWithZero(&run));
+    }
+}
+
+TEST_CASE("a key, a click or a movement beyond four ends the run, unless ignored; keys always close when all is ignored")
+{
+    const std::string key = "Software\\Glimmora\\Savers\\Input Test.51";
+    const auto press = [] { e2e::PressKey('B'); };
+    const auto click = [] { e2e::ClickMouse(500, 400); };  // where the cursor is
+    // The first movement only notes the cursor; then 4 from where the run began, then 5.
+    const auto move4 = [] { e2e::MoveMouseTo(501, 400), e2e::PumpMessagesFor(100), e2e::MoveMouseTo(502, 402); };
+    const auto move5 = [] { e2e::MoveMouseTo(503, 402); };
+    const auto move = [] { e2e::MoveMouseTo(501, 400), e2e::PumpMessagesFor(100), e2e::MoveMouseTo(540, 440); };
+    // IgnoreInput, whether the user's record sets it (else the package), input that is swallowed, input that closes.
+    struct Row { int32_t IgnoreInput; bool Stored; void (*Ignored)(); void (*Closes)(); };
+    const Row rows[] = {
+        {0, false, move4, move5}, {IgnoreKeys, false, press, click}, {IgnoreClicks, false, click, press},
+        {IgnoreMovement, false, move, press}, {7, false, move, press}, {IgnoreKeys, true, press, click},
+    };
+    for (const Row& row : rows) {
+        CAPTURE(row.IgnoreInput);
+        CAPTURE(row.Stored);
+        e2e::DeleteUserKey(key);
+        SaverSettings stored = {};
+        ApplyDefaultSettings(&stored), stored.EnabledModes = ModeStatic, stored.IgnoreInput = row.IgnoreInput;
+        if (row.Stored)
+            REQUIRE(e2e::WriteUserValue(key, "Settings", REG_BINARY, &stored, sizeof stored));
+        const std::string ignore = row.Stored ? "" : " --allow-out-of-range --set IgnoreInput=" + std::to_string(row.IgnoreInput);
+        auto run = e2e::StartFullScreen(Saver("input.scr", "--name \"Input Test\" --saver-id 0x51 --set EnabledModes=2" + ignore));
+        REQUIRE(run.Window);
+        e2e::PumpMessagesFor(300);  // the saver takes in where the cursor is
+        row.Ignored();
+        CHECK(e2e::StillRunning(run.Process));
+        row.Closes();
+        CHECK(e2e::EndsWithZero(&run));
+    }
+}
+
+TEST_CASE("mode changes and whatever is stored leave every mode answering, with flat memory, and a key ends it with 0")
+{
+    e2e::RunningSaver run = e2e::StartFullScreen(Saver("changes.scr", "--set EnabledModes=254 --transparent #00FF00"));
+    REQUIRE(run.Window);
+    e2e::PumpMessagesFor(300);
+    const SIZE_T before = e2e::CommittedMemory(run.Process.Handle);
+    for (int change = 0; change < 300; ++change) {
+        PostMessageA(run.Window, WM_TIMER, 7, 0);
+        REQUIRE(e2e::Answers(run.Window));  // it has dealt with everything posted so far
+    }
+    CHECK(before > 0);
+    CHECK(e2e::CommittedMemory(run.Process.Handle) < before + 2 * 1024 * 1024);
+    e2e::PressKey(VK_SPACE);
+    CHECK(e2e::EndsWithZero(&run));
+    // As a registry editor may leave them: every field holds the same hostile value, or the one just beyond its range,
+    // and one mode is enabled, or none (bit 0 alone).
     const std::string key = "Software\\Glimmora\\Savers\\Hostile.4d";
     const std::string saver = Saver("hostile.scr", "--name Hostile --saver-id 0x4d --transparent #00FF00");
-    struct Run { std::string Name; SaverSettings Settings; e2e::Process Process; };
-    std::vector<Run> runs;
-    for (const int64_t value : {int64_t(0), int64_t(-1), int64_t(INT32_MIN), int64_t(INT32_MAX), INT64_MAX})
-        for (const int32_t enabled : {2, 4, 8, 16, 32, 64, 128, value == 0 ? 0 : 1, value == 0 ? -1 : INT32_MIN}) {
-            SaverSettings settings;  // the last two: no mode at all
+    std::vector<e2e::Process> ended;
+    for (const int64_t value : {int64_t(-1), int64_t(INT32_MIN), int64_t(INT32_MAX), INT64_MAX /* one beyond */})
+        for (const int32_t enabled : {2, 4, 8, 16, 32, 64, 128, 1}) {
+            CAPTURE(value);
+            CAPTURE(enabled);
+            SaverSettings settings;
             for (const SettingsField& field : SettingsFields)
-                WriteSettingsField(&settings, field, int32_t(value == INT64_MAX ? std::min<int64_t>(field.Maximum + int64_t(1), INT32_MAX) : value));
+                WriteSettingsField(&settings, field, int32_t(value == INT64_MAX ? std::min(field.Maximum + 1ll, 0x7FFFFFFFll) : value));
             settings.EnabledModes = enabled;
-            runs.push_back({(value == INT64_MAX ? "one beyond each range" : std::to_string(value)) + ", modes " + std::to_string(enabled), settings, {}});
+            REQUIRE(e2e::WriteUserValue(key, "Settings", REG_BINARY, &settings, sizeof settings));
+            const e2e::RunningSaver shown = e2e::StartFullScreen(saver);
+            REQUIRE(shown.Window);
+            for (int probe = 0; probe < 3; ++probe, e2e::PumpMessagesFor(100))
+                CHECK(e2e::Answers(shown.Window, 1000));
+            e2e::PressKey(VK_SPACE);
+            CHECK(e2e::WaitUntil([&] { return !IsWindow(shown.Window); }));  // the process ends a while later
+            ended.push_back(shown.Process);
         }
-    const std::set<std::string> tempFiles = TempFiles();
-    for (Run& run : runs) {
-        CAPTURE(run.Name);
-        REQUIRE(e2e::WriteUserValue(key, "Settings", REG_BINARY, &run.Settings, sizeof run.Settings));
-        const e2e::RunningSaver shown = e2e::StartFullScreen(saver);
-        run.Process = shown.Process;
-        REQUIRE(shown.Window);
-        for (int probe = 0; probe < 3; ++probe, e2e::PumpMessagesFor(100))
-            CHECK(e2e::Answers(shown.Window, 1000));
-        e2e::PressKey(VK_SPACE);
-        // Wine ends a process a while after its window: the next run starts meanwhile.
-        CHECK(e2e::WaitUntil([&] { return !IsWindow(shown.Window); }));
+    for (e2e::Process& process : ended)
+        CHECK_EQ(e2e::ExitCode(&process), 0ul);
+}
+
+TEST_CASE("Windows loads the display name from string 1; the tool's Windows build takes paths beyond ASCII")
+{
+    REQUIRE_MESSAGE(GetACP() == 1252, "the command line reaches the tool through the ANSI code page");
+    const std::string saver = e2e::WorkFolder() + "D\xE9mo.scr";
+    // The tool's options, the name as string 1 holds it: padded to sixty characters.
+    const std::pair<std::string, std::string> rows[] = {
+        {"", "D\xE9mo"},  // named after its file
+        {"--name " + std::string(60, 'x'), std::string(60, 'x')}, {"--name Other --display-name \"Shown Name\"", "Shown Name"},
+        {"--name \"\x80\x8C\x9F\"", "\x80\x8C\x9F"},  // from the 0x80 row, which Windows maps for itself
+    };
+    for (const auto& row : rows) {
+        CAPTURE(row.first);
+        REQUIRE(e2e::MakeSaver(saver, row.first));
+        HMODULE module = LoadLibraryExA(saver.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        char text[256] = "";
+        const int length = module ? LoadStringA(module, 1, text, sizeof text) : 0;
+        FreeLibrary(module);
+        CHECK_EQ(std::string(text, size_t(std::max(length, 0))), (row.second + std::string(60, ' ')).substr(0, 60));
     }
-    for (Run& run : runs) {
-        CAPTURE(run.Name);
-        CHECK_EQ(e2e::ExitCode(&run.Process), 0ul);
-    }
-    CHECK(TempFiles() == tempFiles);
-    e2e::DeleteUserKey(key);
 }

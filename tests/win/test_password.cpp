@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "e2e/fixtures/fixture_record.h"
 #include "shell/host.h"
 #include "shell/password_rules.h"
 #include "shell/shell.h"
