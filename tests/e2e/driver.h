@@ -1,123 +1,68 @@
-// Drives the real saver under Wine: makes savers with the authoring tool,
-// starts them, finds their windows, reads the screen, sends input and edits
-// the registry that they read. Every wait polls against a generous deadline.
+// Drives the real saver under Wine: makes savers with the authoring tool, starts them,
+// finds their windows, reads the screen, sends input and edits the registry they read.
 #pragma once
 
 #include <windows.h>
-
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace e2e {
 
-// Long enough for a slow machine; nothing waits this long when all is well.
-constexpr DWORD Patience = 30000;
+constexpr DWORD Patience = 30000;  // nothing waits this long when all is well
+constexpr COLORREF Background = RGB(0x20, 0x30, 0x40);  // of the savers that show pictures
 
-// --- Files -----------------------------------------------------------------
+void PumpMessagesFor(DWORD milliseconds);
+// Polls `done` while this thread's messages run; false when the deadline passed.
+template <typename Done> bool WaitUntil(Done done, DWORD timeout = Patience)
+{
+    for (const DWORD start = GetTickCount(); !done(); PumpMessagesFor(20))
+        if (GetTickCount() - start > timeout)
+            return false;
+    return true;
+}
 
-// This test program's own scratch folder in the build tree, made empty on
-// first use; a Windows path ending in a backslash.
-std::string WorkFolder();
-// A path of this machine as Wine's programs see it (through drive Z:).
+std::string WorkFolder();  // in the build tree; its first use also sets up Wine
 std::string WindowsPath(const char* unixPath);
-// The built 64-bit runtime, and the authoring tool built for Windows.
-std::string RuntimePath();
-std::string AuthorToolPath();
-// A 64 × 48 logo of four coloured quarters, written into the work folder.
-std::string TestLogoPath();
+std::string TestLogoPath();  // 64 × 48, four quarters: red, green above blue, yellow (TestLogoAt)
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+DWORD RunTool(const std::string& arguments);  // the authoring tool's Windows build: its exit code
+bool MakeSaver(const std::string& saverPath, const std::string& options = "", const std::string& logo = TestLogoPath());
 
-// --- Programs --------------------------------------------------------------
-
-struct ProgramResult {
-    bool Finished;
-    DWORD ExitCode;
-    std::string Output;  // standard output and error together
-};
-ProgramResult RunConsoleProgram(const std::string& commandLine, DWORD timeout = Patience);
-
-// Runs the authoring tool: create --runtime <runtime> --logo <test logo> --out <saver> <options>.
-bool MakeSaver(const std::string& saverPath, const std::string& options = "");
-
-struct Process {
-    HANDLE Handle;
-    HANDLE Thread;
-    DWORD Id;
-};
-// Starts `"saverPath" arguments`; a null Handle when it could not start.
-Process StartSaver(const std::string& saverPath, const std::string& arguments, bool suspended = false);
-// Starts a program with exactly this command line (program name included).
-Process StartCommandLine(const std::string& program, const std::string& commandLine, bool suspended = false);
-// True, with the exit code, when the process ended within the deadline.
-bool WaitForExit(const Process& process, DWORD* exitCode, DWORD timeout = Patience);
-// Ends the process if it still runs and releases the handles.
-void EndProcess(Process* process);
-// Starts, waits and ends: the exit code, or STILL_ACTIVE when it did not end.
-DWORD RunSaver(const std::string& saverPath, const std::string& arguments);
-
-// A full-screen saver and its window (null when none showed).
-struct RunningSaver {
-    Process Process;
-    HWND Window;
-};
-// Puts the cursor at (500, 400), where movement tests begin, starts the saver
-// with /s and waits for its window.
-RunningSaver StartFullScreen(const std::string& saverPath);
-// True when it ended with exit code 0 within the deadline; releases its handles.
-bool EndsWithZero(RunningSaver* run);
-// Still running after a while in which a wrong close would long have happened.
-bool StillRunning(const RunningSaver& run);
-
-// Private memory committed to a process, counted region by region: Wine
-// leaves the process memory counters at zero.
-SIZE_T CommittedMemory(HANDLE process);
-
-// --- Windows ---------------------------------------------------------------
-
-// A top-level window of the process (0 for any) with that class and title
-// (null for any), or null.
-HWND FindTopWindow(DWORD processId, const char* className, const char* title);
+struct Process { HANDLE Handle, Thread; DWORD Id; };
+Process StartCommandLine(const std::string& program, const std::string& commandLine, bool suspended = false, DWORD flags = 0);
+inline Process StartSaver(const std::string& saver, const std::string& arguments, bool suspended = false)
+{
+    return StartCommandLine(saver, "\"" + saver + "\" " + arguments, suspended);
+}
+// Waits for the end and releases the handles: the exit code, or STILL_ACTIVE (and ended) when late.
+DWORD ExitCode(Process* process, DWORD timeout = Patience);
+bool StillRunning(const Process& process);  // after a while in which a wrong close would have happened
+inline bool Answers(HWND window, DWORD timeout = Patience) { return SendMessageTimeoutA(window, WM_NULL, 0, 0, 0, timeout, nullptr); }
+SIZE_T CommittedMemory(HANDLE process);  // private, region by region: Wine leaves the counters at zero
+struct RunningSaver { Process Process; HWND Window; };
+RunningSaver StartFullScreen(const std::string& saverPath);  // /s, with the cursor at (500, 400)
+inline bool EndsWithZero(RunningSaver* run) { return ExitCode(&run->Process) == 0; }
+// A shown top-level window of the process with that class and title (null: any); null when none showed in time.
 HWND WaitForWindow(DWORD processId, const char* className, const char* title, DWORD timeout = Patience);
-// The full-screen saver's window ("WindowsScreenSaverClass", "Screen Saver").
-HWND WaitForSaverWindow(DWORD processId, DWORD timeout = Patience);
-// Polls `done` while this thread's messages run; false when the deadline passed.
-bool WaitFor(bool (*done)(void*), void* context, DWORD timeout = Patience);
-// Runs this thread's messages while waiting, for tests that own windows.
-void PumpMessagesFor(DWORD milliseconds);
-std::string WindowText(HWND window);
-std::string WindowClass(HWND window);
-// The message of a message box (its static texts, joined).
-std::string MessageBoxText(HWND box);
+// Waits for a message box with that title, reads its message and presses OK; "" when none showed.
+std::string AnswerMessageBox(const Process& process, const char* title);
 void PressDialogButton(HWND dialog, int id);
-
-// --- Screen and input ------------------------------------------------------
-
-// Colours as 0x00BBGGRR, read back from the screen exactly.
-struct Capture {
-    RECT Area;                     // in screen coordinates
-    std::vector<COLORREF> Pixels;  // rows top-down
-    COLORREF At(int x, int y) const { return Pixels[static_cast<size_t>(y - Area.top) * (Area.right - Area.left) + (x - Area.left)]; }
-    int Count(COLORREF colour) const;
-    // The smallest rectangle holding every pixel that is not `background`;
-    // empty (all zero) when there is none.
-    RECT Extent(COLORREF background) const;
-};
-Capture CaptureScreen(const RECT& area);
-RECT WholeScreen();
-COLORREF ScreenPixel(int x, int y);
+std::vector<COLORREF> ScreenPixels();  // rows top-down
+COLORREF TestLogoAt(int x, int y);
+// Screen pixels that differ from a logo of that size centred on the background.
+int WrongPixels(int width, int height, const std::function<COLORREF(int x, int y)>& logo = TestLogoAt);
 void PressKey(WORD virtualKey);
 void MoveMouseTo(int x, int y);
 void ClickMouse(int x, int y);
-
-// --- Registry (HKEY_CURRENT_USER) -------------------------------------------
-
-bool WriteUserValue(const std::string& key, const char* name, DWORD type, const void* data, DWORD size);
-bool ReadUserValue(const std::string& key, const char* name, DWORD* type, std::vector<uint8_t>* data);
-void DeleteUserKey(const std::string& key);
-// Makes Wine report a Windows version ("win98") to one program by file name;
-// null removes the setting.
-void EmulateWindowsVersion(const std::string& programFileName, const char* version);
+inline bool WriteUserValue(const std::string& key, const char* name, DWORD type, const void* data, DWORD size)
+{
+    return RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, type, data, size) == ERROR_SUCCESS;
+}
+std::string UserValue(const std::string& key, const char* name);  // of HKEY_CURRENT_USER: the bytes; a string without its end
+uint64_t UserNumber(const std::string& key, const char* name);  // DWORD or QWORD; 0 when missing
+inline void DeleteUserKey(const std::string& key) { RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()); }
 
 }  // namespace e2e
