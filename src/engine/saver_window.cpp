@@ -138,8 +138,13 @@ static LRESULT OnDestroy(HWND window)
 {
     ReleaseLogoSurface();
     DispatchAnimEvent(window, Engine.WindowDC, AnimStop);
-    if (Engine.WindowDC)
+    if (Engine.WindowDC) {
+        // The window keeps its context: modes leave the background brush and
+        // a pen selected in it, and a selected object cannot be deleted.
+        SelectObject(Engine.WindowDC, GetStockObject(WHITE_BRUSH));
+        SelectObject(Engine.WindowDC, GetStockObject(BLACK_PEN));
         ReleaseDC(window, Engine.WindowDC);
+    }
     if (LogoSurface.DisplayDC)
         DeleteDC(LogoSurface.DisplayDC);
     Engine.WindowDC = nullptr;
@@ -232,8 +237,10 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         return ActOnVerdict(FilterButtonInput(Settings->IgnoreInput, IgnoreClicks, CurrentPreviewState()), window,
                             message, wParam, lParam);
     case WM_MOUSEMOVE: {
+        // A cursor that cannot be read counts as one that did not move.
         POINT cursor;
-        GetCursorPos(&cursor);
+        if (!GetCursorPos(&cursor))
+            return ActOnVerdict(InputVerdict::AnswerOne, window, message, wParam, lParam);
         const InputVerdict verdict = FilterMovement(&Engine.LastCursorPos, {cursor.x, cursor.y},
                                                     Settings->IgnoreInput, CurrentPreviewState());
         return ActOnVerdict(verdict, window, message, wParam, lParam);

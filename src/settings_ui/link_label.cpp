@@ -114,8 +114,8 @@ static void OpenLinkAddress(HWND label)
     char text[LinkTextLimit + 1];
     GetWindowTextA(label, text, sizeof text);
     char address[LinkAddressCapacity];
-    LinkAddressFor(text, address);
-    ShellExecuteA(label, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
+    if (LinkAddressFor(text, address))
+        ShellExecuteA(label, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 static LRESULT PassOn(HWND label, UINT message, WPARAM wParam, LPARAM lParam)
@@ -142,7 +142,12 @@ static void FollowPointer(HWND label, LPARAM position)
         ReleaseCapture();
         SetLinkHover(label, FALSE);
     }
-    InvalidateRect(label, nullptr, FALSE);
+    // The text is drawn over the page, so the page repaints beneath it first.
+    RECT area;
+    GetWindowRect(label, &area);
+    const HWND page = GetParent(label);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&area), 2);
+    RedrawWindow(page, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 LRESULT CALLBACK LinkLabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam)

@@ -77,7 +77,7 @@ bool LinkUnderlined(int32_t underlineMode, bool hovering)
     return underlineMode == UnderlineAlways || (hovering && underlineMode == UnderlineWhileHovered);
 }
 
-void LinkAddressFor(const char* labelText, char* address)
+bool LinkAddressFor(const char* labelText, char* address)
 {
     char text[LinkTextLimit + 1];
     size_t length = 0;
@@ -88,7 +88,10 @@ void LinkAddressFor(const char* labelText, char* address)
     text[length] = '\0';
 
     address[0] = '\0';
+    if (length == 0)
+        return false;
     if (!StartsWithIgnoringCase(text, "http://") && !StartsWithIgnoringCase(text, "https://"))
         std::strcpy(address, "http://");
     std::strcat(address, text);
+    return true;
 }

@@ -30,4 +30,5 @@ constexpr size_t LinkAddressCapacity = LinkTextLimit + 7 + 1;
 // The address to open for a label text: as it stands when it starts with
 // "http://" or "https://" (any case), else with "http://" in front. The text
 // is taken up to LinkTextLimit characters; `address` holds LinkAddressCapacity.
-void LinkAddressFor(const char* labelText, char* address);
+// An empty label has no address: false, and `address` is empty.
+bool LinkAddressFor(const char* labelText, char* address);

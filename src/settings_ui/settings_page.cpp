@@ -294,10 +294,11 @@ INT_PTR CALLBACK SettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM
     case WM_CTLCOLORSTATIC: {
         if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) != IDC_WEB_ADDRESS)
             return FALSE;
-        const LRESULT brush = DefWindowProcA(page, message, wParam, lParam);
-        SetTextColor(reinterpret_cast<HDC>(wParam),
-                     LinkLabel.LinkHovering ? LinkLabel.LinkHoverColour : LinkLabel.LinkColour);
-        return brush;
+        // The page shows through: a themed page is lighter than the dialog brush.
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, LinkLabel.LinkHovering ? LinkLabel.LinkHoverColour : LinkLabel.LinkColour);
+        return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
     }
     case WM_HELP:
         ShowControlHelp(page, *reinterpret_cast<const HELPINFO*>(lParam));

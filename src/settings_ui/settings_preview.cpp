@@ -24,18 +24,22 @@ void EndPreviewEffect()
 static LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const LRESULT result = SaverWindowProc(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY)
+    if (message == WM_NCDESTROY) {
+        SettingsDialog.PreviewWindow = nullptr;
         EndPreviewEffect();
+    }
     return result;
 }
 
 void PreviewPage(HWND page, int32_t kind)
 {
-    // Only the first of overlapping previews knows the record as it was.
-    if (!SettingsDialog.PreviewPending) {
-        SettingsDialog.RecordBeforePreview = *Settings;
-        SettingsDialog.PreviewPending = TRUE;
+    // A preview that shows already (the sheet may sit on another monitor) stays the only one.
+    if (SettingsDialog.PreviewWindow) {
+        SetForegroundWindow(SettingsDialog.PreviewWindow);
+        return;
     }
+    SettingsDialog.RecordBeforePreview = *Settings;
+    SettingsDialog.PreviewPending = TRUE;
     SendMessageA(page, WMU_READBACK, 0, 0);
     Settings->EnabledModes = kind;
     StartSettingsPreview(page);
@@ -66,6 +70,7 @@ void StartSettingsPreview(HWND ownerPage)
         DeleteObject(previewClass.hbrBackground);
     HWND preview = CreateWindowExA(0, PreviewClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, desktop.right,
                                    desktop.bottom, ownerPage, nullptr, instance, nullptr);
+    SettingsDialog.PreviewWindow = preview;
     if (preview)
         SetWindowLongPtrA(preview, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PreviewWindowProc));
     else

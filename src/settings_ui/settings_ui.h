@@ -20,6 +20,9 @@ struct SettingsDialogState {
     // back when that preview closes or the sheet is applied first.
     SaverSettings RecordBeforePreview;
     BOOL PreviewPending;
+    // The preview window while it shows: one at a time, since a preview's
+    // drawing objects live in process-wide records.
+    HWND PreviewWindow;
 };
 extern SettingsDialogState SettingsDialog;
 

@@ -6,11 +6,13 @@
 
 #include <cstdint>
 
+#include "shell/input_policy.h"
+
 struct HostState {
     HWND HostWindow;
     BOOL CloseConfirmed;         // Windows 9x: the password allowed the close
     BOOL PasswordPromptActive;
-    POINT CursorBaseline;        // movement is measured from here
+    CursorBaseline Cursor;       // movement is measured from here
     BYTE AcLineStatus;           // 0 offline, 1 online, 255 unknown
     UINT AutoPlayQueryMessage;   // 0 off Windows 9x
     HMODULE ImeLibrary;

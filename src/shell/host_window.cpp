@@ -27,7 +27,7 @@ static_assert(sizeof(WNDCLASSA) == (sizeof(void*) == 4 ? 40 : 72), "window class
 static constexpr char HostClassName[] = "WindowsScreenSaverClass";
 static constexpr char FullScreenTitle[] = "Screen Saver";
 
-HostState Host = {nullptr, FALSE, FALSE, {0, 0}, 255, 0, nullptr, nullptr};
+HostState Host = {nullptr, FALSE, FALSE, {false, {0, 0}}, 255, 0, nullptr, nullptr};
 BOOL ControlPanelPreview;
 
 using AssociateContextEntry = HIMC(WINAPI*)(HWND, HIMC);
@@ -41,7 +41,12 @@ static BYTE ReadAcLineStatus()
 
 static void PostClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
 
-static void TakeCursorBaseline() { GetCursorPos(&Host.CursorBaseline); }
+static void TakeCursorBaseline()
+{
+    POINT cursor;
+    Host.Cursor.Known = GetCursorPos(&cursor) != FALSE;
+    Host.Cursor.At = {cursor.x, cursor.y};
+}
 
 // The input method stays out of the saver's way: its composition window
 // would otherwise show over the logo. It is used only if already loaded.
@@ -121,11 +126,10 @@ LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         return 1;
     case DefaultAction::MovementTest: {
         POINT cursor;
-        GetCursorPos(&cursor);
-        if (MovementCloses({Host.CursorBaseline.x, Host.CursorBaseline.y}, {cursor.x, cursor.y})) {
+        const bool read = GetCursorPos(&cursor) != FALSE;
+        const ScreenPoint at = {read ? cursor.x : 0, read ? cursor.y : 0};
+        if (MovementTestCloses(&Host.Cursor, read ? &at : nullptr))
             PostClose(window);
-            Host.CursorBaseline = cursor;
-        }
         break;
     }
     case DefaultAction::AcLineTest: {
@@ -179,7 +183,9 @@ int32_t RunSaverWindow(HWND parent)
     DWORD style, extendedStyle;
     const char* title;
     if (parent) {
-        GetClientRect(parent, &area);
+        // A parent that is gone by now leaves nothing to show in.
+        if (!GetClientRect(parent, &area))
+            return -1;
         area.left = area.top = 0;
         style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
         extendedStyle = 0;
@@ -211,11 +217,12 @@ int32_t RunSaverWindow(HWND parent)
         if (!ControlPanelPreview)
             SetForegroundWindow(Host.HostWindow);
         MSG message = {};
-        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        BOOL got;
+        while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
-        exitCode = static_cast<int32_t>(message.wParam);
+        exitCode = MessageLoopExitCode(got, message.wParam);
     }
     UnloadPasswordSupport();
     return exitCode;

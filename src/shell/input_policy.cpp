@@ -98,6 +98,25 @@ bool MovementCloses(ScreenPoint baseline, ScreenPoint cursor)
     return distance > MouseWakeThreshold;
 }
 
+bool MovementTestCloses(CursorBaseline* baseline, const ScreenPoint* cursor)
+{
+    if (!cursor)
+        return false;
+    if (!baseline->Known) {
+        *baseline = {true, *cursor};
+        return false;
+    }
+    if (!MovementCloses(baseline->At, *cursor))
+        return false;
+    baseline->At = *cursor;
+    return true;
+}
+
+int32_t MessageLoopExitCode(int32_t lastGetResult, uintptr_t quitCode)
+{
+    return lastGetResult == 0 ? static_cast<int32_t>(quitCode) : -1;
+}
+
 PowerRule DecidePowerBroadcast(uintptr_t event, intptr_t flags)
 {
     const PowerRule resume = (flags & 1) ? PowerRule::KeepRunning : PowerRule::Close;

@@ -51,5 +51,20 @@ DefaultAction DecideDefaultInput(uint32_t message, uintptr_t wParam, intptr_t lP
 // The movement rule: total displacement since the baseline, city-block.
 bool MovementCloses(ScreenPoint baseline, ScreenPoint cursor);
 
+// Where movement is measured from; unknown while the cursor could not be read.
+struct CursorBaseline {
+    bool Known;
+    ScreenPoint At;
+};
+
+// The movement test of the default policy. `cursor` is null when the cursor
+// could not be read: that closes nothing. The first position read becomes the
+// baseline when none is known; a closing movement becomes the new baseline.
+bool MovementTestCloses(CursorBaseline* baseline, const ScreenPoint* cursor);
+
+// The run's exit code once the message loop ends: the quit code, or -1 when
+// the loop ended because no message could be read.
+int32_t MessageLoopExitCode(int32_t lastGetResult, uintptr_t quitCode);
+
 enum class PowerRule { Close, KeepRunning, CheckAcLine };
 PowerRule DecidePowerBroadcast(uintptr_t event, intptr_t flags);

@@ -110,7 +110,7 @@ void AddProgram(Report* report, const std::vector<uint8_t>& file, const SaverPar
     }
     const bool x86 = slots.Machine == ProgramMachine::X86;
     Add(report, "Runtime", x86 ? "32-bit (x86)" : "64-bit (x64)", x86 ? "\"x86\"" : "\"x64\"");
-    const std::string name = Utf16ToUtf8(TrimDisplayName(ReadDisplayName(program.data(), slots.Offsets[0])));
+    const std::string name = Utf16ToUtf8(ReadDisplayName(program.data(), slots.Offsets[0]));
     Add(report, "DisplayName", Printable(name), JsonString(name));
 }
 

@@ -179,6 +179,8 @@ static std::string ApplyIdentity(const IdentityField& field, const FieldChoice& 
         return std::string();
     case FieldKind::DisplayName:
         problem = ConvertText(choice.Value, DisplayNameLength, &ansi);
+        if (problem.empty() && ansi.empty())
+            problem = "is empty; Windows names the saver by it in its list of screen savers";
         if (!problem.empty())
             return subject + " " + problem;
         draft->DisplayName = ansi;

@@ -135,7 +135,7 @@ int RunSet(int count, char** arguments)
         return Complain(ExitBadInput, problem);
     NormaliseChosenSettings(&draft.Trailer.Settings, draft.SettingsGiven);
 
-    const std::vector<uint16_t> oldDisplayName = TrimDisplayName(ReadDisplayName(program.data(), slots.Offsets[0]));
+    const std::vector<uint16_t> oldDisplayName = ReadDisplayName(program.data(), slots.Offsets[0]);
     std::vector<uint16_t> displayName = oldDisplayName;
     if (draft.DisplayNameGiven) {
         displayName = Windows1252ToUtf16(draft.DisplayName);

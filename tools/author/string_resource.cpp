@@ -13,6 +13,8 @@ constexpr uint32_t StringTableType = 6;
 // Strings 0 to 15 live in block 1.
 constexpr uint32_t FirstStringBlock = 1;
 constexpr uint32_t SubdirectoryBit = 0x80000000u;
+// String 1's length word, its 60 characters of room, strings 2 to 15's lengths.
+constexpr size_t SlotBytes = 2 + DisplayNameLength * 2 + 14 * 2;
 
 struct Image {
     const uint8_t* File;
@@ -90,7 +92,9 @@ Found Descend(const Image& image, uint32_t root, uint32_t directory, uint32_t id
     return Found::No;
 }
 
-// String 1 of one language's block: after string 0, a length of 60.
+// String 1 of one language's block, after string 0: a length of at most 60,
+// room for 60 characters and the empty strings 2 to 15, and nothing but
+// zeros after the name.
 ProgramFault FindSlotInBlock(const Image& image, uint32_t root, uint32_t dataEntry, size_t* slot)
 {
     size_t entry;
@@ -104,9 +108,16 @@ ProgramFault FindSlotInBlock(const Image& image, uint32_t root, uint32_t dataEnt
         return ProgramFault::NoDisplayName;
     const uint64_t firstLength = U16(image.File + block);
     const uint64_t second = 2 + firstLength * 2;
-    if (second + 2 + DisplayNameLength * 2 > blockSize || U16(image.File + block + second) != DisplayNameLength)
+    if (second + SlotBytes > blockSize)
         return ProgramFault::NoDisplayName;
-    *slot = block + static_cast<size_t>(second) + 2;
+    const uint8_t* slotStart = image.File + block + second;
+    const uint32_t length = U16(slotStart);
+    if (length > DisplayNameLength)
+        return ProgramFault::NoDisplayName;
+    for (size_t i = 2 + length * 2u; i < SlotBytes; ++i)
+        if (slotStart[i] != 0)
+            return ProgramFault::NoDisplayName;
+    *slot = block + static_cast<size_t>(second);
     return ProgramFault::None;
 }
 
@@ -175,24 +186,23 @@ ProgramFault FindDisplayNameSlots(const uint8_t* file, size_t size, DisplayNameS
 
 std::vector<uint16_t> ReadDisplayName(const uint8_t* file, size_t offset)
 {
+    const size_t length = U16(file + offset);
     std::vector<uint16_t> name;
-    for (size_t i = 0; i < DisplayNameLength; ++i)
-        name.push_back(U16(file + offset + i * 2));
+    for (size_t i = 0; i < length; ++i)
+        name.push_back(U16(file + offset + 2 + i * 2));
+    if (length == DisplayNameLength)
+        while (!name.empty() && name.back() == u' ')
+            name.pop_back();
     return name;
 }
 
 void WriteDisplayName(uint8_t* file, size_t offset, const std::vector<uint16_t>& name)
 {
-    for (size_t i = 0; i < DisplayNameLength; ++i) {
-        const uint16_t unit = i < name.size() ? name[i] : u' ';
-        file[offset + i * 2] = static_cast<uint8_t>(unit);
-        file[offset + i * 2 + 1] = static_cast<uint8_t>(unit >> 8);
-    }
-}
-
-std::vector<uint16_t> TrimDisplayName(std::vector<uint16_t> name)
-{
-    while (!name.empty() && name.back() == u' ')
-        name.pop_back();
-    return name;
+    const auto put = [&](size_t at, uint16_t unit) {
+        file[at] = static_cast<uint8_t>(unit);
+        file[at + 1] = static_cast<uint8_t>(unit >> 8);
+    };
+    put(offset, static_cast<uint16_t>(name.size()));
+    for (size_t i = 0; i < DisplayNameLength; ++i)
+        put(offset + 2 + i * 2, i < name.size() ? name[i] : 0);
 }
