@@ -9,6 +9,7 @@
 
 #include "package/saver_settings.h"
 #include "resources/resource_ids.h"
+#include "shell/screen_point.h"
 
 // PageKind: 1 General, a mode's bit for its page, 112 About.
 constexpr int32_t PageGeneral = 1;
@@ -128,10 +129,6 @@ const char* ControlHelpText(int32_t kind, int32_t controlId);
 // bytes; nonzero when there was a text.
 int GetControlHelpText(int32_t kind, int32_t controlId, char* buffer);
 
-struct ScreenPoint {
-    int32_t X;
-    int32_t Y;
-};
 // Where the popup goes: below the middle of the control when help was asked
 // with F1 (or with no button down), else just below the cursor.
 ScreenPoint HelpPopupPoint(bool f1Down, bool leftButtonDown, int32_t left, int32_t right, int32_t bottom,

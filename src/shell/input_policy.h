@@ -4,10 +4,7 @@
 
 #include <cstdint>
 
-struct ScreenPoint {
-    int32_t X;
-    int32_t Y;
-};
+#include "shell/screen_point.h"
 
 // Movement closes the saver once the cursor has moved more than this many
 // pixels (city-block distance) from where it was measured from.

@@ -150,9 +150,9 @@ TEST_CASE("the link label: web address text, registry colours, underline setting
     for (auto [text, address] : {std::pair{std::string("www.example.com"), http + "www.example.com"},
              {"HTTP://WWW.EXAMPLE.COM", "HTTP://WWW.EXAMPLE.COM"}, {"https://secure.example.com/a?b=c", "https://secure.example.com/a?b=c"},
              {"ftp://x.com", http + "ftp://x.com"}, {long74, http + long74}, {long74 + "/tail", http + long74},
-             {"https://" + std::string(80, 'b'), "https://" + std::string(66, 'b')}}) {
+             {"https://" + std::string(80, 'b'), "https://" + std::string(66, 'b')}, {"", ""}}) {  // no address: nothing to open
         char out[LinkAddressCapacity];
-        LinkAddressFor(text.c_str(), out);
-        CHECK_ROW((text), (std::string(out)), (address));
+        const bool found = LinkAddressFor(text.c_str(), out);
+        CHECK_ROW((text), (found, std::string(out)), (!address.empty(), address));
     }
 }

@@ -55,6 +55,19 @@ TEST_CASE("movement closes beyond four pixels city-block, in 64 bits; power broa
         CHECK_ROW((event), (DecidePowerBroadcast(event, 0), DecidePowerBroadcast(event, 2), DecidePowerBroadcast(event, 1),
                             DecidePowerBroadcast(event, -1)), (even, even, odd, odd));
 }
+TEST_CASE("an unreadable cursor closes nothing, the first one read is the baseline, and a failed loop ends with -1") {
+    // The baseline known and where; the cursor read and where; whether it closes; the baseline afterwards.
+    for (auto [known, from, read, to, closes, knownAfter, fromAfter] : {std::tuple{true, 0, false, 500, false, true, 0},
+             {false, 0, false, 500, false, false, 0}, {false, 0, true, 500, false, true, 500}, {true, 0, true, 4, false, true, 0},
+             {true, 0, true, 5, true, true, 5}}) {
+        CursorBaseline baseline = {known, {from, 0}};
+        const ScreenPoint cursor = {to, 0};
+        const bool closed = MovementTestCloses(&baseline, read ? &cursor : nullptr);
+        CHECK_ROW((known, from, read, to), (closed, baseline.Known, baseline.At.X), (closes, knownAfter, fromAfter));
+    }
+    for (auto [got, quitCode, exitCode] : {std::tuple{0, uintptr_t{0}, 0}, {0, 3, 3}, {-1, 3, -1}})
+        CHECK_ROW((got, quitCode), (MessageLoopExitCode(got, quitCode)), (exitCode));
+}
 TEST_CASE("close requests are refused, confirmed or prompted, with a 200 ms pause across the tick wrap") {
     using V = CloseVerdict;
     const uint32_t Never = NeverPrompted;

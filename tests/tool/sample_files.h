@@ -42,7 +42,7 @@ inline Bytes MakeProgram(const ProgramShape& shape, std::vector<size_t>* slots =
         Put(file, at, shape.FirstString, 2);
         for (uint16_t c = 0; c < shape.FirstString; ++c) Put(file, at + 2 + 2u * c, 'A', 2);
         Put(file, at += 2 + 2u * shape.FirstString, shape.NameLength, 2);
-        if (slots) slots->push_back(at + 2);
+        if (slots) slots->push_back(at);
         for (uint16_t c = 0; c < shape.NameLength; ++c) Put(file, at + 2 + 2u * c, ' ', 2);
     }
     return file;

@@ -48,14 +48,14 @@ TEST_CASE("the walk finds string 1 of every language, tells apart programs witho
         CHECK_ROW((name), (Walk(file)), (fault));
     std::vector<size_t> slots;
     const Bytes program = MakeProgram({0x8664, 2, 3, 60, 6}, &slots);
-    const size_t needed = slots.back() + 120 + 28;  // the whole last block: string 1, then 14 empty strings
+    const size_t needed = slots.back() + 2 + 120 + 28;  // the whole last block: string 1, then 14 empty strings
     for (size_t size = 0; size < program.size(); ++size)
         CHECK_ROW((size), (Walk(Bytes(program.begin(), program.begin() + long(size))) == ProgramFault::None), (size >= needed));
 }
 namespace fs = std::filesystem;
 static const std::string Scratch = GLIMMORA_TOOL_SCRATCH, Work = Scratch + "/work/", RuntimePath = Work + "runtime.exe",
                          LogoPath = Work + "logo.bmp", PngPath = Work + "logo.png";
-static std::vector<size_t> Slots;  // where string 1 of the runtime starts
+static std::vector<size_t> Slots;  // where string 1 of the runtime starts: its length, then room for 60 characters
 static std::string Text(const Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
 static std::string Runtime() { return Text(MakeProgram({}, &Slots)); }
 static std::string Png() { return Text(samples::EncodePng(3, 1, {{9, 9, 9, 0}, {1, 0, 0, 128}, {255, 0, 255, 255}})); }
@@ -63,7 +63,13 @@ static std::string Logo()  // 5 × 3, with padded rows
 { uint32_t p[15]; for (uint32_t i = 0; i < 15; ++i) p[i] = 0x102030u * (i + 1); return Text(EncodeBmp24(5, 3, p)); }
 static void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 static std::string Read(const std::string& path) { std::ifstream in(path, std::ios::binary); return {std::istreambuf_iterator(in), {}}; }
-static std::string NameAt(const std::string& file) { std::string n; for (int i = 0; i < 60; ++i) n += file[Slots[0] + 2 * i]; return n; }
+static std::string NameAt(const std::string& file)  // string 1 as Windows reads it, and whether only zeros follow in its room
+{
+    const size_t length = uint8_t(file[Slots[0]]) | uint8_t(file[Slots[0] + 1]) << 8;
+    std::string n;
+    for (size_t i = 0; i < length; ++i) n += file[Slots[0] + 2 + 2 * i];
+    return file.find_first_not_of('\0', Slots[0] + 2 + 2 * length) < Slots[0] + 150 ? n + " and more" : n;
+}
 static SaverTrailer TrailerOf(const std::string& file)
 { SaverTrailer t; std::memcpy(&t, file.data() + file.size() - TrailerSize, TrailerSize); return t; }
 static std::set<std::string> ListWork()
@@ -98,11 +104,13 @@ TEST_CASE("create then inspect and extract give back every field and the logo, o
         "--allow-out-of-range"}));
     REQUIRE_EQ(std::tuple(made.Exit, made.Err), std::tuple(0, std::string()));
     CHECK(made.Out.find("32-bit saver \"Glimmora Demo\", id 0xdeadbeef") != std::string::npos);
-    // The runtime is copied as it is but for string 1, the display name (a euro sign: U+20AC, little-endian), then the logo.
-    const std::string runtime = Runtime(), saver = Read(out), tail = runtime.substr(Slots[0] + 120);
-    CHECK_ROW((), (saver.substr(0, Slots[0]) == runtime.substr(0, Slots[0]), saver.substr(Slots[0] + 120, tail.size()) == tail,
-                   saver.substr(runtime.size(), saver.size() - runtime.size() - TrailerSize), saver.substr(Slots[0] + 18, 2),
-                   std::string(TrailerOf(saver).Description)), (true, true, Logo(), "\xAC\x20", "  Caf\xE9 \x96 demo  "));
+    // The runtime is copied as it is but for string 1, the display name with its length (a euro sign: U+20AC, little-endian),
+    // then the logo.
+    const std::string runtime = Runtime(), saver = Read(out), tail = runtime.substr(Slots[0] + 122);
+    CHECK_ROW((), (saver.substr(0, Slots[0]) == runtime.substr(0, Slots[0]), saver.substr(Slots[0] + 122, tail.size()) == tail,
+                   saver.substr(runtime.size(), saver.size() - runtime.size() - TrailerSize), saver.substr(Slots[0], 2),
+                   saver.substr(Slots[0] + 20, 2), NameAt(saver).size(), std::string(TrailerOf(saver).Description)),
+              (true, true, Logo(), std::string("\x0F\x00", 2), "\xAC\x20", size_t{15}, "  Caf\xE9 \x96 demo  "));
     // Ties hold for values set by hand: gravity three times the speed, the fade's derived value, never every input ignored.
     CHECK(Tool({"inspect", out}).Out == "Runtime: 32-bit (x86)\nDisplayName: Glimmora \xE2\x82\xAC Demo\nReserved0: 0\nImageSize: 102\n"
           "Logo: 5 x 3, 24 bits per pixel\nSettingsDialogEnabled: 1\nEnabledModes: 255\nHiddenPages: 0\nChangeModeEnabled: 1\n"
@@ -125,7 +133,7 @@ TEST_CASE("set changes the chosen field and what follows from it, keeps the file
                                                 Ranges{{offsetof(SaverTrailer, BackgroundColor), 4}}},
              {{"--set", "FadeSpeed=4"}, {field("FadeSpeed"), field("FadeDerived")}},
              {{"--set", "BounceSpeed=7"}, {field("BounceSpeed"), field("BounceGravity")}},
-             {{"--name", "Renamed"}, {{offsetof(SaverTrailer, SaverName), 64}, {name, 120}}},
+             {{"--name", "Renamed"}, {{offsetof(SaverTrailer, SaverName), 64}, {name, 122}}},
              {{"--config", Work + "one.conf"}, {field("FallingSpeed")}}}) {
         PrepareWork();
         const std::string saver = Work + "made.scr";
@@ -153,7 +161,7 @@ TEST_CASE("set changes the chosen field and what follows from it, keeps the file
     const Run run = Tool({"set", saver, "--name", "New", "--out", copy});
     CHECK_ROW((), (run.Exit, Prints(run, "wrote " + copy + ": changed SaverName"), Read(saver) == original,
                    std::string(TrailerOf(Read(copy)).SaverName), NameAt(Read(copy))),
-              (0, true, true, "New", "Shown Name" + std::string(50, ' ')));
+              (0, true, true, "New", "Shown Name"));
     // A new logo replaces the old one and moves the trailer. A PNG's is flattened onto the background, rounded, and as the logo
     // shows magenta, the first free colour, black, is its key.
     const uint32_t flat[] = {0x000000, 0x010000, 0xFF00FF};
@@ -192,6 +200,7 @@ TEST_CASE("refused inputs name the problem on one line, exit 1, 2 or 3, and leav
              {Create(out, {}, cutPng), 1, "is a damaged PNG file: the file ends inside its IDAT chunk", Absent},
              {Create(out, {"--transparent", "#00FF00"}, keyed), 1, "uses the transparent colour #00FF00 in 1 visible pixels", Absent},
              {Create(out, {"--name", std::string(64, 'n')}), 1, "--name is 64 characters long; at most 63 fit", Absent},
+             {Create(out, {"--display-name", ""}), 1, "--display-name is empty", Absent},
              {Create(Work + std::string(64, 'f') + ".scr", {}), 1, "give one with --name", Absent},
              {Create(out, {"--set", "BounceSpeed=11"}), 1, "BounceSpeed must be from 1 to 10", Absent},
              {Create(out, {"--config", config}), 1, config + ", line 1: unknown key bouncespeed (did you mean BounceSpeed?)", Absent},

@@ -128,6 +128,7 @@ TEST_CASE("every mode releases at stop all that it made at start and for its cop
 TEST_CASE("mode changes through the saver window leave no GDI objects")
 {
     WNDCLASSA windowClass = {};
+    windowClass.style = CS_OWNDC;  // as the host window: its context, and what is selected in it, lives as long as it
     windowClass.lpfnWndProc = SaverWindowProc, windowClass.lpszClassName = "GlimmoraEngineTest";
     RegisterClassA(&windowClass);
     const auto pump = [] {
@@ -151,6 +152,16 @@ TEST_CASE("mode changes through the saver window leave no GDI objects")
     PostMessageA(window, WM_TIMER, ModeChangeTimer, 0);
     pump();
     CHECK(GetCurrentObject(Engine.WindowDC, OBJ_PEN) == windowPen);
+    // Drip leaves the background brush selected in the window's own context, which outlives the destruction: the brush
+    // must still be deleted then, not kept alive by its selection.
+    Settings->EnabledModes = ModeDrip;
+    for (UINT_PTR timer : {ModeChangeTimer, TickTimer})
+        PostMessageA(window, WM_TIMER, timer, 0);
+    pump();
+    const HGDIOBJ brush = LogoSurface.BackgroundBrush;
+    REQUIRE(GetCurrentObject(Engine.WindowDC, OBJ_BRUSH) == brush);
+    SendMessageA(window, WM_DESTROY, 0, 0);
+    CHECK_EQ(GetObjectType(brush), 0u);
     DestroyWindow(window);
     CHECK_EQ(LiveGdiObjects(), before);
     Engine.SettingsPreview = FALSE;

@@ -154,14 +154,25 @@ TEST_CASE("About shows the saver, OK only in the box; its link takes the browser
     set(Main, "Anchor Underline", nullptr);
 }
 
-TEST_CASE("Preview shows the page's mode with its unsaved values over the desktop, then puts the record back")
+TEST_CASE("Preview shows the page's mode with its unsaved values over the desktop, one at a time, then puts the record back")
 {
     UseRecord();
     const SaverSettings before = *Settings;
     HWND page = OpenPage(ModeBounce);
+    Send(page, IDC_PREVIEW, BM_CLICK);  // the first preview registers its class, whose brush lives on
+    DestroyWindow(FindWindowA("WindowsScreenSaverClassPreview", nullptr));
+    const int objects = LiveGdiObjects();
     Send(page, IDC_SPEED, TBM_SETPOS, TRUE, 9);
     Send(page, IDC_PREVIEW, BM_CLICK);
-    Send(page, IDC_PREVIEW, BM_CLICK);  // overlapping previews: only the first knows the record as it was
+    Send(page, IDC_PREVIEW, BM_CLICK);  // pressed again while it shows, as on a second monitor: no other preview
+    int previews = 0;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM count) {
+        char name[64] = "";
+        GetClassNameA(window, name, sizeof name);
+        *reinterpret_cast<int*>(count) += std::strcmp(name, "WindowsScreenSaverClassPreview") == 0;
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&previews));
+    CHECK_EQ(previews, 1);
     HWND preview = FindWindowA("WindowsScreenSaverClassPreview", nullptr);
     REQUIRE(preview != nullptr);
     CHECK((Engine.SettingsPreview && Engine.CurrentMode == ModeBounce && Settings->EnabledModes == ModeBounce));
@@ -169,8 +180,36 @@ TEST_CASE("Preview shows the page's mode with its unsaved values over the deskto
     CHECK_EQ(Settings->BounceGravity, 27);
     CHECK_EQ(SettingsDialog.SettingsChanged, 1);
     DestroyWindow(preview);
+    CHECK_EQ(LiveGdiObjects(), objects);
     CHECK(std::memcmp(Settings, &before, sizeof before) == 0);
     CHECK_EQ(Send(page, IDC_SPEED, TBM_GETPOS), 9);  // the page still shows it, for OK to store
     DestroyWindow(page);
 }
 
+
+TEST_CASE("the link is drawn over the page's own background")
+{
+    UseRecord();
+    HWND page = OpenPage(PageAbout), label = GetDlgItem(page, IDC_WEB_ADDRESS);
+    // The page paints green beneath its controls, as a themed page paints its lighter texture.
+    static WNDPROC pageProc;
+    pageProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(page, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(
+        +[](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (message != WM_ERASEBKGND)
+                return CallWindowProcA(pageProc, window, message, wParam, lParam);
+            RECT all;
+            GetClientRect(window, &all);
+            SetDCBrushColor(reinterpret_cast<HDC>(wParam), Green);
+            FillRect(reinterpret_cast<HDC>(wParam), &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+            return 1;
+        })));
+    ShowWindow(GetParent(page), SW_SHOWNOACTIVATE), ShowWindow(page, SW_SHOWNOACTIVATE);
+    RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT area;
+    GetClientRect(label, &area);
+    HDC dc = GetDC(label);
+    CHECK_EQ(GetPixel(dc, area.right - 2, area.bottom / 2), Green);  // beyond the end of the address's text
+    ReleaseDC(label, dc);
+    ShowWindow(GetParent(page), SW_HIDE);
+    DestroyWindow(page);
+}

@@ -215,3 +215,11 @@ TEST_CASE("the help control is found where registered and loaded once; one that 
     CHECK_EQ(Recorded("Command"), 99u);
     Fresh();
 }
+
+TEST_CASE("a control panel window that is gone before the preview starts ends the run with -1 and no window")
+{
+    HWND gone = CreateWindowExA(0, "Static", "", WS_POPUP, 0, 0, 100, 80, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    CHECK_EQ(RunSaverWindow(gone), -1);
+    CHECK_EQ(ControlPanelPreview, FALSE);
+}
