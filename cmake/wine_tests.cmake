@@ -67,6 +67,9 @@ add_executable(wine_warmup tests/e2e/wine_warmup.cpp)
 target_link_options(wine_warmup PRIVATE ${GLIMMORA_TEST_LINK})
 
 glimmora_e2e_test(e2e_saver tests/e2e/test_saver.cpp)
+# The shipped 32-bit runtime, from its own tree of the same source (scripts/build.sh builds it first).
+target_compile_definitions(e2e_saver PRIVATE GLIMMORA_RUNTIME64="$<TARGET_FILE:glimmora>"
+  GLIMMORA_RUNTIME32="${CMAKE_SOURCE_DIR}/build/win32/glimmora.scr")
 
 # Stand-ins for the system's Windows 9x password libraries, never shipped:
 # they answer as a test tells them and record how the saver called them.

@@ -206,19 +206,22 @@ TEST_CASE("Windows loads the display name from string 1; the tool's Windows buil
 {
     REQUIRE_MESSAGE(GetACP() == 1252, "the command line reaches the tool through the ANSI code page");
     const std::string saver = e2e::WorkFolder() + "D\xE9mo.scr";
-    // The tool's options, the name as string 1 holds it: padded to sixty characters.
+    // The tool's options, the name as string 1 holds it: exactly, with its own length.
     const std::pair<std::string, std::string> rows[] = {
         {"", "D\xE9mo"},  // named after its file
         {"--name " + std::string(60, 'x'), std::string(60, 'x')}, {"--name Other --display-name \"Shown Name\"", "Shown Name"},
         {"--name \"\x80\x8C\x9F\"", "\x80\x8C\x9F"},  // from the 0x80 row, which Windows maps for itself
     };
-    for (const auto& row : rows) {
-        CAPTURE(row.first);
-        REQUIRE(e2e::MakeSaver(saver, row.first));
-        HMODULE module = LoadLibraryExA(saver.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        char text[256] = "";
-        const int length = module ? LoadStringA(module, 1, text, sizeof text) : 0;
-        FreeLibrary(module);
-        CHECK_EQ(std::string(text, size_t(std::max(length, 0))), (row.second + std::string(60, ' ')).substr(0, 60));
-    }
+    for (const char* runtime : {GLIMMORA_RUNTIME64, GLIMMORA_RUNTIME32})  // a program of either kind loads as data
+        for (const auto& row : rows) {
+            CAPTURE(runtime);
+            CAPTURE(row.first);
+            REQUIRE_EQ(e2e::RunTool("create --runtime \"" + e2e::WindowsPath(runtime) + "\" --logo \"" + e2e::TestLogoPath() +
+                                    "\" --out \"" + saver + "\" " + row.first), 0ul);
+            HMODULE module = LoadLibraryExA(saver.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+            char text[256] = "";
+            const int length = module ? LoadStringA(module, 1, text, sizeof text) : 0;
+            FreeLibrary(module);
+            CHECK_EQ(std::string(text, size_t(std::max(length, 0))), row.second);
+        }
 }
