@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the real saver full screen under Wine for ten minutes (or the given
 # number of seconds) with a mode change forced every second, and prints its
-# GDI objects, committed memory and handles as the run goes. Not part of the
+# GDI objects and committed memory as the run goes. Not part of the
 # test command: it takes as long as it says.
 #   scripts/soak.sh          ten minutes
 #   scripts/soak.sh 120      two
