@@ -173,3 +173,23 @@ TEST_CASE("a Falling copy takes its depth, size and place from three numbers, an
              {INT32_MIN, INT32_MAX, INT32_MAX, INT32_MAX, 1}})
         CHECK_ROW((x, y, w, h), (FallingCopyGone({x, y, 0, 0, w, h, 0, 0}, 1024, 768)), (gone));
 }
+TEST_CASE("Fade holds 50 ticks at full and pauses 20 once out; gravity accelerates; preview falls at half speed; depth darkens") {
+    FadeCycle cycle = {0, 0, 0};
+    StartFadeCycle(&cycle, 50);
+    std::string seen;  // a level per frame drawn, "f" when faded out, "." per tick waited
+    for (int tick = 0; tick < 74; ++tick) {
+        const FadeTick t = AdvanceFade(&cycle);
+        seen += t.DrawFrame ? std::to_string(t.FrameLevel) + (t.Faded ? "f " : " ") : ".";
+    }
+    CHECK_EQ(seen, "0 50 " + std::string(49, '.') + "100 50f " + std::string(19, '.') + "0 50 ");
+    const BounceRules rules = {10, 30, 0, 4, 4, 640, 480};
+    BounceMotion motion = {};
+    Script({0, 0});
+    StartBounce(&motion, rules, Scripted);
+    for (int tick = 0; tick < 10; ++tick) MoveBounce(&motion, rules);
+    CHECK_EQ(motion.BounceY, 26);  // 10 + 0.3 × (1 + 2 + … + 10)
+    CHECK_EQ(FallStepFor(FallDown, 25, true).Y, 1.25);
+    uint8_t near[256], far[256];
+    DarkeningTable(1.0, near), DarkeningTable(4.4, far);
+    CHECK_ROW((), (near[200], far[250], far[255]), (186, 173, 176));
+}
