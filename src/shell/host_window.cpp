@@ -43,7 +43,7 @@ static void PostClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
 
 static void TakeCursorBaseline()
 {
-    POINT cursor;
+    POINT cursor = {};
     Host.Cursor.Known = GetCursorPos(&cursor) != FALSE;
     Host.Cursor.At = {cursor.x, cursor.y};
 }
@@ -125,9 +125,9 @@ LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
         SetCursor(nullptr);
         return 1;
     case DefaultAction::MovementTest: {
-        POINT cursor;
+        POINT cursor = {};
         const bool read = GetCursorPos(&cursor) != FALSE;
-        const ScreenPoint at = {read ? cursor.x : 0, read ? cursor.y : 0};
+        const ScreenPoint at = {cursor.x, cursor.y};
         if (MovementTestCloses(&Host.Cursor, read ? &at : nullptr))
             PostClose(window);
         break;
