@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "engine/engine.h"
+#include "engine/float_precision.h"
 #include "engine/logo_surface.h"
 #include "package/package.h"
 #include "shell/host.h"
@@ -67,6 +68,8 @@ static void CompositeOntoBackground()
 
 void StartMode(HWND window, HDC dc)
 {
+    // A system library may have changed the precision since the last start.
+    UseDoublePrecision();
     std::srand(GetTickCount());
     RECT client;
     GetClientRect(window, &client);

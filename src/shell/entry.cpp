@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "engine/float_precision.h"
 #include "shell/command_line.h"
 #include "shell/shell.h"
 
@@ -64,6 +65,7 @@ int32_t DispatchVerb(HINSTANCE instance, const char* tail)
 
 void ShellEntry()
 {
+    UseDoublePrecision();
     const char* tail = SkipProgramName(GetCommandLineA(), NextAnsiCharacter);
     ExitProcess(static_cast<UINT>(DispatchVerb(GetModuleHandleA(nullptr), tail)));
 }
