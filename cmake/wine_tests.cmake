@@ -18,7 +18,6 @@ function(glimmora_wine_test name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE glimmora_runtime glimmora_test_support glimmora_warnings)
   target_link_options(${name} PRIVATE ${GLIMMORA_TEST_LINK})
-  # MinGW's win32 thread model has no std::mutex; the unit tests run on one thread.
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
 endfunction()
@@ -36,7 +35,6 @@ function(glimmora_counted_test name)
   target_include_directories(${name} PRIVATE ${CMAKE_BINARY_DIR}/generated)
   target_link_libraries(${name} PRIVATE glimmora_runtime_counted glimmora_gdi_counter glimmora_test_support glimmora_warnings)
   target_link_options(${name} PRIVATE ${GLIMMORA_TEST_LINK})
-  # MinGW's win32 thread model has no std::mutex; the unit tests run on one thread.
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
 endfunction()
@@ -56,7 +54,6 @@ add_dependencies(glimmora_e2e_driver glimmora glimmora-author)
 function(glimmora_e2e_test name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE glimmora_e2e_driver glimmora_warnings)
-  # MinGW's win32 thread model has no std::mutex, and the tests run on one thread.
   target_link_options(${name} PRIVATE ${GLIMMORA_TEST_LINK})
   add_test(NAME ${name} COMMAND ${name})
   # One screen, one keyboard: end-to-end tests take turns.
@@ -68,8 +65,7 @@ target_link_options(wine_warmup PRIVATE ${GLIMMORA_TEST_LINK})
 
 glimmora_e2e_test(e2e_saver tests/e2e/test_saver.cpp)
 # The shipped 32-bit runtime, from its own tree of the same source (scripts/build.sh builds it first).
-target_compile_definitions(e2e_saver PRIVATE GLIMMORA_RUNTIME64="$<TARGET_FILE:glimmora>"
-  GLIMMORA_RUNTIME32="${CMAKE_SOURCE_DIR}/build/win32/glimmora.scr")
+target_compile_definitions(e2e_saver PRIVATE GLIMMORA_RUNTIME32="${CMAKE_SOURCE_DIR}/build/win32/glimmora.scr")
 
 # Stand-ins for the system's Windows 9x password libraries, never shipped:
 # they answer as a test tells them and record how the saver called them.

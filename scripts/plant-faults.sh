@@ -44,12 +44,8 @@ results=$out/results.txt
 scripts/bootstrap.sh
 scripts/build.sh >/dev/null
 if [ $check -eq 0 ]; then
-  prefix=$PWD/build/win64/wineprefix
-  scripts/wine-prefix.sh "$prefix"
-  source scripts/xvfb.sh
-  trap 'WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; glimmora_stop_xvfb; put_back' EXIT
-  WINEPREFIX=$prefix wineserver -p
-  WINEPREFIX=$prefix WINEDEBUG=-all wine build/win64/wine_warmup.exe </dev/null >/dev/null 2>&1 || true
+  source scripts/wine-session.sh
+  trap 'glimmora_end_session; put_back' EXIT
 fi
 
 layers=("native build/native unit|tool" "static32 build/win32 static" "static64 build/win64 static"

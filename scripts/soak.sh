@@ -11,11 +11,5 @@ seconds=${1:-600}
 scripts/bootstrap.sh
 scripts/build.sh native win64
 cmake --build --preset win64 --target saver_soak >/dev/null
-prefix=$PWD/build/win64/wineprefix
-scripts/wine-prefix.sh "$prefix"
-source scripts/xvfb.sh
-cleanup() { WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; glimmora_stop_xvfb; }
-trap cleanup EXIT
-export WINEPREFIX=$prefix WINEDEBUG=-all
-wineserver -p
+source scripts/wine-session.sh
 build/win64/wine-run build/win64/saver_soak.exe "$seconds"

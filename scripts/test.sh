@@ -14,16 +14,7 @@ started=$(date +%s)
 scripts/bootstrap.sh
 scripts/build.sh
 
-prefix=$PWD/build/win64/wineprefix
-scripts/wine-prefix.sh "$prefix"
-source scripts/xvfb.sh
-# One Wine server and one set of Wine's own services for the whole run, so
-# that no test pays for starting them. They start here, away from ctest's
-# output pipes, which ctest would otherwise wait on for as long as they live.
-cleanup() { WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; glimmora_stop_xvfb; }
-trap cleanup EXIT
-WINEPREFIX=$prefix wineserver -p
-WINEPREFIX=$prefix WINEDEBUG=-all wine build/win64/wine_warmup.exe </dev/null >/dev/null 2>&1
+source scripts/wine-session.sh
 
 total_passed=0 total_failed=0 any_failed=0
 summary=""

@@ -58,10 +58,10 @@ DWORD RunTool(const std::string& arguments)
     Process process = StartCommandLine(tool, Quoted(tool) + " " + arguments, false, CREATE_NO_WINDOW);
     return ExitCode(&process);
 }
-bool MakeSaver(const std::string& saverPath, const std::string& options, const std::string& logo)
+bool MakeSaver(const std::string& saverPath, const std::string& options, const std::string& logo, const char* runtime)
 {
-    return RunTool("create --runtime " + Quoted(WindowsPath(GLIMMORA_RUNTIME)) + " --logo " + Quoted(logo) + " --out " + Quoted(saverPath) +
-                   " " + options) == 0;
+    return RunTool("create --runtime " + Quoted(WindowsPath(runtime ? runtime : GLIMMORA_RUNTIME)) + " --logo " + Quoted(logo) +
+                   " --out " + Quoted(saverPath) + " " + options) == 0;
 }
 Process StartCommandLine(const std::string& program, const std::string& commandLine, bool suspended, DWORD flags)
 {
