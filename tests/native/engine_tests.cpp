@@ -46,9 +46,10 @@ TEST_CASE("placement: remainders keep the dividend's sign, centring truncates, r
         CHECK_ROW((kind, cw, ch, w, h, r1, r2), (XY(kind == 0   ? CentredLogoPosition(cw, ch, w, h)
                                                     : kind == 1 ? RandomLogoPosition(cw, ch, w, h, r1, r2)
                                                                 : RandomCentredLogoPosition(cw, ch, w, h, r1, r2))), (x, y));
-    // The preview's scaled size divides first (1/49 * 49 lies just below 1) and clamps.
-    // Preview size, desktop size, logo size; the scaled size.
-    for (auto [pw, ph, dw, dh, w, h, x, y] : {std::tuple{152, 112, 1280, 1024, 640, 480, 76, 52}, {152, 112, 0, 1024, 640, 480, 0, 0},
+    // The preview's scaled size divides first (1/49 * 49 lies just below 1) and clamps; 112 / 768 * 432 is 63 in double
+    // precision, 62 at the x87 unit's extended precision. Preview size, desktop size, logo size; the scaled size.
+    for (auto [pw, ph, dw, dh, w, h, x, y] : {std::tuple{152, 112, 1280, 1024, 640, 480, 76, 52}, {152, 112, 1024, 768, 576, 432, 85, 63},
+             {152, 112, 0, 1024, 640, 480, 0, 0},
              {1, 1, 49, 49, 49, 49, 0, 0}, {INT32_MAX, INT32_MAX, 1, 1, INT32_MAX, 2, INT32_MAX, INT32_MAX},
              {INT32_MAX, INT32_MAX, 1, 1, INT32_MIN, -2, INT32_MIN, INT32_MIN}})
         CHECK_ROW((pw, ph, dw, dh, w, h), (XY(ScaledLogoSize(pw, ph, dw, dh, w, h))), (x, y));
@@ -165,6 +166,16 @@ TEST_CASE("a Falling copy takes its depth, size and place from three numbers, an
                   (drawn, std::fabs(p.Depth - depth) < 1e-12, std::fabs(p.SpeedFactor - (11 - depth)) < 1e-12, p.CopyWidth, p.CopyHeight,
                    p.PosX, p.PosY, p.ScreenX, p.ScreenY), (size_t{3}, true, true, copyW, copyH, x, y, 0, 0));
     }
+    // Whole quotients in double precision that the x87 unit's extended precision puts just below: 640 / 1.6 and 9.6 × 2.5.
+    for (auto [w, h, depth, copyW, copyH] : {std::tuple{640, 480, 1.6, 400, 300}, {64, 64, 6.4, 10, 10}}) {
+        int32_t cw, ch;
+        FallingCopySize(w, h, depth, true, &cw, &ch);
+        CHECK_ROW((w, h, depth), (cw, ch), (copyW, copyH));
+    }
+    Script({4, 0, 100});  // at depth 1.4 and speed 25 a step is 24 pixels: from 76 (centred on 100) to 100
+    FallingPlace moved = PlaceFallingCopy(64, 48, 1024, 768, false, false, FallStepFor(FallDown, 25, false), Scripted);
+    MoveFallingCopy(&moved, FallStepFor(FallDown, 25, false));
+    CHECK_ROW((moved.Depth), (moved.ScreenY), (100));
     for (int32_t r = 1; r < 90; ++r)  // all ninety depths occur, in order
         CHECK_ROW((r), (FallingDepth(r + 90 * 7) > FallingDepth(r - 1 + 90 * 7)), (true));
     CHECK_ROW((), (FallingDepth(0), std::fabs(FallingDepth(89) - 9.9) < 1e-12), (1.0, true));

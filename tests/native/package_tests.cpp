@@ -1,5 +1,4 @@
 // The command line, the package trailer, the settings record and the BMP checks.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include "native/tables.h"
 #include "package/bmp_format.h"
 #include "package/saver_trailer.h"
