@@ -48,8 +48,8 @@ if [ $check -eq 0 ]; then
   trap 'glimmora_end_session; put_back' EXIT
 fi
 
-layers=("native build/native unit|tool" "static32 build/win32 static" "static64 build/win64 static"
-        "wine build/win64 wine" "e2e build/win64 e2e")
+layers=("native build/native unit|tool" "native32 build/native32 unit32" "static32 build/win32 static"
+        "static64 build/win64 static" "wine build/win64 wine" "e2e build/win64 e2e" "e2e32 build/win64 e2e32")
 
 plant() {   # file, old, new: replaces the only occurrence of old, or fails
   OLD=$2 NEW=$3 perl -0777 -i -pe '

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test:
-#   1. native unit tests of the platform-free code and the authoring tool (ASan, UBSan)
-#      and static checks of both runtimes (format, subsystem, imports);
+#   1. native unit tests of the platform-free code and the authoring tool (ASan, UBSan),
+#      the platform-free code's tests again as 32-bit x87 code, as the shipped saver
+#      computes, and static checks of both runtimes (format, subsystem, imports);
 #   2. unit tests under Wine against the real GDI, USER and registry;
-#   3. end-to-end tests of the real saver under Wine in Xvfb;
+#   3. end-to-end tests of the real saver under Wine in Xvfb, and a few of them again
+#      with the shipped 32-bit saver where Wine runs 32-bit programs;
 # and a short run of every fuzz harness, so that a regression in what reads
 # outside input shows at once (scripts/fuzz.sh runs them for longer).
 # Exits non-zero when anything fails; the last line counts the test cases.
@@ -42,11 +44,22 @@ run_layer() {   # name, build tree, label
   summary+=$(printf '%-40s %3s programs %4s passed %3s failed' "$name" "$programs" "$passed" "$failed")$'\n'
 }
 
+skip_line() { summary+=$(printf '%-40s skipped: %s' "$1" "$2")$'\n'; }
+
 run_layer "1. native unit tests (sanitized)" build/native "unit|tool"
+if [ "$(scripts/kernel-runs-32-bit.sh)" = yes ]; then kernel32=yes how="run directly"; else kernel32=no how="under qemu-i386"; fi
+run_layer "   32-bit x87 build, $how" build/native32 unit32
 run_layer "   static checks of the 32-bit runtime" build/win32 static
 run_layer "   static checks of the 64-bit runtime" build/win64 static
 run_layer "2. unit tests under Wine" build/win64 wine
 run_layer "3. end-to-end tests under Wine" build/win64 e2e
+if [ $kernel32 = no ]; then
+  skip_line "   end to end, 32-bit saver" "this kernel does not run 32-bit programs, so Wine cannot"
+elif [ "$(dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null || true)" != "install ok installed" ]; then
+  skip_line "   end to end, 32-bit saver" "Wine's 32-bit half (wine32:i386) is not installed"
+else
+  run_layer "   end to end, 32-bit saver" build/win64 e2e32
+fi
 
 echo "== fuzz harnesses, 10 s each"
 fuzz_passed=0 fuzz_failed=0

@@ -2,6 +2,7 @@
 #include "e2e/driver.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -60,7 +61,11 @@ DWORD RunTool(const std::string& arguments)
 }
 bool MakeSaver(const std::string& saverPath, const std::string& options, const std::string& logo, const char* runtime)
 {
-    return RunTool("create --runtime " + Quoted(WindowsPath(runtime ? runtime : GLIMMORA_RUNTIME)) + " --logo " + Quoted(logo) +
+    // The 32-bit runtime's runs (GLIMMORA_E2E_RUNTIME=32) make every saver from it.
+    const char* variable = getenv("GLIMMORA_E2E_RUNTIME");
+    if (!runtime)
+        runtime = variable && strcmp(variable, "32") == 0 ? GLIMMORA_RUNTIME32 : GLIMMORA_RUNTIME;
+    return RunTool("create --runtime " + Quoted(WindowsPath(runtime)) + " --logo " + Quoted(logo) +
                    " --out " + Quoted(saverPath) + " " + options) == 0;
 }
 Process StartCommandLine(const std::string& program, const std::string& commandLine, bool suspended, DWORD flags)

@@ -29,7 +29,7 @@ std::string TestLogoPath();  // 64 × 48, four quarters: red, green above blue, 
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 DWORD RunTool(const std::string& arguments);  // the authoring tool's Windows build: its exit code
-// From the 64-bit runtime of this tree unless another is named (a Unix path).
+// From the 64-bit runtime of this tree (the 32-bit one when GLIMMORA_E2E_RUNTIME=32) unless one is named (a Unix path).
 bool MakeSaver(const std::string& saverPath, const std::string& options = "", const std::string& logo = TestLogoPath(),
                const char* runtime = nullptr);
 

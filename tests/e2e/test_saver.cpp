@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstring>
 #include "e2e/driver.h"
+#include "engine/falling_depth.h"
 #include "engine/modes.h"
 #include "package/saver_trailer.h"
 #include "tool/sample_files.h"
@@ -126,6 +127,70 @@ TEST_CASE("static mode fills the screen with the logo centred, the background sh
         e2e::PressKey(VK_SPACE);
         CHECK(e2e::EndsWithZero(&run));
     }
+}
+
+// Top-left corners of same-coloured rectangles with nothing but background around them: whole copies, none hidden.
+static std::vector<RECT> LoneRectangles(const std::vector<COLORREF>& screen, int width, int height)
+{
+    const auto at = [&](int x, int y) { return screen[size_t(y) * width + x]; };
+    const auto all = [&](int x0, int y0, int x1, int y1, COLORREF colour) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                if (at(x, y) != colour) return false;
+        return true;
+    };
+    std::vector<RECT> found;
+    for (int y = 1; y + 1 < height; ++y)
+        for (int x = 1; x + 1 < width; ++x) {
+            const COLORREF c = at(x, y);
+            if (c == e2e::Background || at(x - 1, y) != e2e::Background || at(x, y - 1) != e2e::Background) continue;
+            int r = x, b = y;
+            while (r + 1 < width && at(r, y) == c) ++r;
+            while (b + 1 < height && at(x, b) == c) ++b;
+            if (all(x, y, r, b, c) && all(x - 1, y - 1, r + 1, y, e2e::Background) && all(x - 1, b, r + 1, b + 1, e2e::Background) &&
+                all(x - 1, y, x, b, e2e::Background) && all(r, y, r + 1, b, e2e::Background))
+                found.push_back({x, y, r, b});
+        }
+    return found;
+}
+
+// Fifty white copies of an 88 × 54 logo stand still, each sized and darkened by its depth: a lone copy's grey tells its
+// depth, and its size must be the logo's divided by that depth in double precision. At depths 1.1, 1.6, 1.8, 2.2, 2.7,
+// 3.6, 4.4, 5.4 and 8.8 the quotient is a whole number that the x87 unit's extended precision puts one lower, so the
+// runs go on until a copy at one of them has been measured.
+TEST_CASE("Falling copies take the size and shade of their depth in double precision")
+{
+    const std::string png = e2e::WorkFolder() + "white.png", saver = e2e::WorkFolder() + "falling.scr";
+    REQUIRE(e2e::WriteWholeFile(png, samples::EncodePng(88, 54, std::vector<samples::Rgba>(88 * 54, {255, 255, 255, 255}))));
+    REQUIRE(e2e::MakeSaver(saver, "--background #203040 --allow-out-of-range --set EnabledModes=128 --set FallingSpeed=0 --set FallingLogoCount=50 "
+                                  "--set FallingSizeByDepth=1 --set FallingFadeInDistance=1", png));
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    int measured = 0, telling = 0;
+    for (int run = 0; run < 3 && telling == 0; ++run) {
+        e2e::RunningSaver falling = e2e::StartFullScreen(saver);
+        REQUIRE(falling.Window);
+        std::vector<COLORREF> screen, before;
+        e2e::WaitUntil([&] {  // drawn, and standing still
+            before = std::move(screen), screen = e2e::ScreenPixels();
+            return screen == before && std::count(screen.begin(), screen.end(), e2e::Background) < width * height;
+        });
+        for (const RECT& copy : LoneRectangles(screen, width, height)) {
+            const COLORREF grey = screen[size_t(copy.top) * width + copy.left];
+            int depth = 10;  // in tenths
+            for (uint8_t shade[256]; depth < 100; ++depth)
+                if (DarkeningTable(depth / 10.0, shade), RGB(shade[255], shade[255], shade[255]) == grey) break;
+            int32_t copyWidth = 0, copyHeight = 0;
+            FallingCopySize(88, 54, depth / 10.0, true, &copyWidth, &copyHeight);
+            CAPTURE(depth);
+            CHECK_EQ(std::pair{int32_t(copy.right - copy.left), int32_t(copy.bottom - copy.top)}, std::pair{copyWidth, copyHeight});
+            constexpr int Telling[] = {11, 16, 18, 22, 27, 36, 44, 54, 88};
+            measured += 1, telling += int(std::count(std::begin(Telling), std::end(Telling), depth));
+        }
+        e2e::PressKey(VK_SPACE);
+        CHECK(e2e::EndsWithZero(&falling));
+    }
+    INFO("copies measured: " << measured);
+    CHECK(telling > 0);
 }
 
 TEST_CASE("a key, a click or a movement beyond four ends the run, unless ignored; keys always close when all is ignored")

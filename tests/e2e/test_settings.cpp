@@ -46,10 +46,15 @@ struct Sheet {
         std::vector<std::string> titles;
         HWND tabs = FindWindowExA(Window, nullptr, "SysTabControl32", nullptr);
         char* remote = static_cast<char*>(VirtualAllocEx(Process.Handle, nullptr, sizeof(TCITEMA) + 64, MEM_COMMIT, PAGE_READWRITE));
+        struct Item32 { UINT Mask; DWORD State, StateMask, Text; int TextMax, Image; DWORD Param; };  // a 32-bit saver's TCITEMA
+        BOOL is32 = FALSE;
+        IsWow64Process(Process.Handle, &is32);
         for (int i = 0; tabs && remote && i < SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0); ++i) {
             TCITEMA item = {TCIF_TEXT, 0, 0, remote + sizeof item, 64, 0, 0};
+            const Item32 item32 = {TCIF_TEXT, 0, 0, DWORD(uintptr_t(remote + sizeof item)), 64, 0, 0};
             char text[65] = "";
-            WriteProcessMemory(Process.Handle, remote, &item, sizeof item, nullptr);
+            WriteProcessMemory(Process.Handle, remote, is32 ? static_cast<const void*>(&item32) : &item, is32 ? sizeof item32 : sizeof item,
+                               nullptr);
             SendMessageA(tabs, TCM_GETITEMA, WPARAM(i), LPARAM(remote));
             ReadProcessMemory(Process.Handle, remote + sizeof item, text, 64, nullptr);
             titles.push_back(text);
