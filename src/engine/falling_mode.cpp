@@ -31,7 +31,8 @@ struct FallingState {
     FallStep Step;
 };
 
-static FallingState Falling = {{}, TRUE, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, FallDown, {0, 0}};
+// Zero until StartFalling sets it up, so that it takes no room in the file.
+static FallingState Falling;
 
 // A context goes before the bitmap selected into it.
 static void DeleteSurface(HDC* dc, HBITMAP* bitmap)

@@ -1,7 +1,6 @@
 // Judging a package trailer and naming the registry key of its saver.
 #include "package/saver_trailer.h"
 
-#include <cstdio>
 #include <cstring>
 
 bool TrailerMagicValid(const SaverTrailer& trailer)
@@ -33,13 +32,31 @@ PackageLayout JudgePackage(const SaverTrailer& trailer, uint64_t fileSize, uint6
 
 bool FormatSettingsKey(const SaverTrailer& trailer, char* out, size_t outSize)
 {
-    const int nameLength = static_cast<int>(strnlen(trailer.SaverName, TrailerTextSize));
-    const int written = std::snprintf(out, outSize, "Software\\Glimmora\\Savers\\%.*s.%x\\", nameLength,
-                                      trailer.SaverName, static_cast<unsigned>(trailer.SaverId));
-    if (written < 0 || static_cast<size_t>(written) >= outSize) {
+    // Put together by hand: the C library's formatter would be most of the
+    // runtime's size.
+    static const char prefix[] = "Software\\Glimmora\\Savers\\";
+    const size_t prefixLength = sizeof prefix - 1;
+    char hex[8];  // the id's digits, the last one first
+    size_t digits = 0;
+    uint32_t id = trailer.SaverId;
+    do {
+        hex[digits++] = "0123456789abcdef"[id & 15];
+        id >>= 4;
+    } while (id != 0);
+    const size_t nameLength = strnlen(trailer.SaverName, TrailerTextSize);
+    if (prefixLength + nameLength + 1 + digits + 1 >= outSize) {
         if (outSize > 0)
             out[0] = '\0';
         return false;
     }
+    std::memcpy(out, prefix, prefixLength);
+    char* next = out + prefixLength;
+    std::memcpy(next, trailer.SaverName, nameLength);
+    next += nameLength;
+    *next++ = '.';
+    while (digits > 0)
+        *next++ = hex[--digits];
+    *next++ = '\\';
+    *next = '\0';
     return true;
 }

@@ -56,7 +56,7 @@ TEST_CASE("package layout is judged from the file size, the trailer and every ma
 TEST_CASE("the settings key is formed from the name and the id in lower-case hex") {
     const std::string prefix = "Software\\Glimmora\\Savers\\", full(64, 'N');  // 64 characters leave no terminator
     for (auto& [name, id, size, key] : {std::tuple{std::string("Glimmora Demo"), 0x1A2Bu, 160, prefix + "Glimmora Demo.1a2b\\"},
-             {full, ~0u, 160, prefix + full + ".ffffffff\\"}, {full, ~0u, 40, ""}}) {
+             {full, ~0u, 100, prefix + full + ".ffffffff\\"}, {full, ~0u, 99, ""}}) {
         SaverTrailer trailer = {};
         std::memcpy(trailer.SaverName, name.data(), name.size());
         trailer.SaverId = id;

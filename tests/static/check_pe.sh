@@ -1,8 +1,12 @@
 #!/bin/sh
 # Checks a built runtime without running it: PE32 or PE32+ as asked, the
-# Windows GUI subsystem, and imports from Windows system DLLs only.
+# Windows GUI subsystem, imports from Windows system DLLs only, at most
+# max-bytes long (0: any length), and no static constructors in the objects
+# it is linked from: it starts without the C runtime, so nothing would run them.
+#   check_pe.sh objdump runtime PE32|PE32+ max-bytes object-or-archive...
 set -eu
-objdump=$1 file=$2 magic=$3
+objdump=$1 file=$2 magic=$3 limit=$4
+shift 4
 headers=$("$objdump" -p "$file")
 failed=0
 fail() { echo "FAILED: $*"; failed=1; }
@@ -23,6 +27,12 @@ for dll in $imports; do
     *) fail "imports $dll, which is not a Windows system DLL" ;;
   esac
 done
-echo "$file: $magic, GUI, imports:" $imports
+size=$(wc -c < "$file")
+[ "$limit" -eq 0 ] || [ "$size" -le "$limit" ] || fail "$size bytes, more than $limit"
+for object in "$@"; do
+  sections=$("$objdump" -h "$object") || fail "cannot read $object"
+  ! echo "$sections" | grep -Eq '[[:space:]]\.(ctors|init_array)' || fail "$object has static constructors"
+done
+echo "$file: $magic, GUI, $size bytes, imports:" $imports
 [ $failed -eq 0 ] && echo "1 passed, 0 failed" || echo "0 passed, 1 failed"
 exit $failed
