@@ -134,8 +134,7 @@ std::string InstalledNameProblem(const std::string& fileName)
         if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\\/:*?\"<>|", c))
             return "holds a character that Windows does not allow in file names";
     const size_t size = fileName.size();
-    if (size < 5 || fileName[size - 5] == ' ' || fileName[size - 5] == '.' ||
-        !(fileName.compare(size - 4, 4, ".scr") == 0 || fileName.compare(size - 4, 4, ".SCR") == 0))
+    if (size < 5 || !(fileName.compare(size - 4, 4, ".scr") == 0 || fileName.compare(size - 4, 4, ".SCR") == 0))
         return "does not end in .scr, the files that Windows lists as screen savers";
     return std::string();
 }
