@@ -7,6 +7,7 @@
 #include <msi.h>
 #include <msiquery.h>
 #include "e2e/driver.h"
+#include "native/tables.h"
 
 static std::string Unix(std::string windowsPath) { return std::replace(windowsPath.begin(), windowsPath.end(), '\\', '/'), windowsPath.substr(2); }
 static DWORD Run(const std::string& program, const std::string& arguments)
@@ -26,14 +27,19 @@ static int Native(const std::string& commandLine)
     return std::atoi(std::string(text.begin(), text.end()).c_str());
 }
 static const std::string Msiexec = "C:\\windows\\system32\\msiexec.exe";
-// The versions of the installed products of that name.
-static std::vector<std::string> Installed(const std::string& name)
+// The versions of the installed products of that name; with `remove`, they are removed (left by a run that failed half-way).
+static std::string Installed(const std::string& name, bool remove = false)
 {
-    std::vector<std::string> versions;
+    std::string versions;
+    std::vector<std::string> codes;
     char code[39], text[256];
     for (DWORD i = 0, size; MsiEnumProductsA(i, code) == ERROR_SUCCESS; ++i)
-        if (size = sizeof text, MsiGetProductInfoA(code, INSTALLPROPERTY_INSTALLEDPRODUCTNAME, text, &size) == 0 && text == name)
-            size = sizeof text, MsiGetProductInfoA(code, INSTALLPROPERTY_VERSIONSTRING, text, &size), versions.push_back(text);
+        if (size = sizeof text, MsiGetProductInfoA(code, INSTALLPROPERTY_INSTALLEDPRODUCTNAME, text, &size) == 0 && text == name) {
+            size = sizeof text, MsiGetProductInfoA(code, INSTALLPROPERTY_VERSIONSTRING, text, &size);
+            versions += (versions.empty() ? "" : " ") + std::string(text), codes.push_back(code);
+        }
+    for (const std::string& product : remove ? codes : std::vector<std::string>{})
+        Run(Msiexec, "/x " + product + " /qn");
     return versions;
 }
 // The platform in the package's summary, then the folder and attributes of its component.
@@ -62,7 +68,7 @@ TEST_CASE("a package installs its saver where Windows lists them, a later versio
         {nullptr, "x64;1033 System64Folder 256", "C:\\windows\\system32\\"},
         {GLIMMORA_RUNTIME32, "Intel;1033 SystemFolder 0", "C:\\windows\\syswow64\\"}};
     for (const auto& [runtime, tables, folder] : platforms) {
-        CAPTURE(tables);
+        INFO(tables);
         // The saver's folder, its options (the same name and id make one saver), the package's version.
         const std::string names[] = {"Ship A $(x) & <Co>", "Ship B"}, files[] = {"Ship A.scr", "Ship B.scr"};
         const std::tuple<std::string, std::string, const char*> versions[] = {
@@ -82,8 +88,7 @@ TEST_CASE("a package installs its saver where Windows lists them, a later versio
             MESSAGE("32-bit programs do not run here: the x86 package is checked by its tables alone");
             continue;
         }
-        for (const char* leftOver : {"v1", "v2", "b"})  // by a run that failed half-way
-            Run(Msiexec, "/x \"" + work + leftOver + ".msi\" /qn");
+        Installed(names[0], true), Installed(names[1], true);
         // Installed from the system folder, the saver reads its own package there: its logo shows, a key ends it.
         REQUIRE(Run(Msiexec, "/i \"" + work + "v1.msi\" /qn") == 0);
         CHECK(e2e::ReadWholeFile(folder + files[0]) == savers[0]);
@@ -92,17 +97,16 @@ TEST_CASE("a package installs its saver where Windows lists them, a later versio
         CHECK(e2e::WaitUntil([] { return e2e::WrongPixels(64, 48) == 0; }));
         e2e::PressKey(VK_SPACE);
         CHECK(e2e::EndsWithZero(&run));
-        // The command, the package; then the bytes in each saver's place (empty: none), the versions of each product.
-        using Versions = std::vector<std::string>;
-        const std::tuple<const char*, const char*, std::vector<uint8_t>, std::vector<uint8_t>, Versions, Versions> steps[] = {
-            {"/i", "v2", savers[1], {}, {"1.1.0"}, {}}, {"/i", "b", savers[1], savers[2], {"1.1.0"}, {"1.0.0"}},
-            {"/x", "v2", {}, savers[2], {}, {"1.0.0"}}, {"/x", "b", {}, {}, {}, {}}};
-        for (const auto& [command, package, a, b, aVersions, bVersions] : steps) {
-            CAPTURE(command);
-            CAPTURE(package);
-            CHECK_EQ(Run(Msiexec, std::string(command) + " \"" + work + package + ".msi\" /qn"), 0ul);
-            CHECK_EQ(std::tuple(e2e::ReadWholeFile(folder + files[0]) == a, e2e::ReadWholeFile(folder + files[1]) == b,
-                                Installed(names[0]), Installed(names[1])), std::tuple(true, true, aVersions, bVersions));
+        // The command, the package, whether it is done (an older version is refused); then the bytes in each saver's place
+        // (empty: none), the versions of each product.
+        const std::tuple<const char*, const char*, bool, std::vector<uint8_t>, std::vector<uint8_t>, const char*, const char*> steps[] = {
+            {"/i", "v2", true, savers[1], {}, "1.1.0", ""}, {"/i", "v1", false, savers[1], {}, "1.1.0", ""},
+            {"/i", "b", true, savers[1], savers[2], "1.1.0", "1.0.0"}, {"/x", "v2", true, {}, savers[2], "", "1.0.0"},
+            {"/x", "b", true, {}, {}, "", ""}};
+        for (const auto& [command, package, done, a, b, aVersions, bVersions] : steps) {
+            const bool ran = Run(Msiexec, std::string(command) + " \"" + work + package + ".msi\" /qn") == 0;
+            CHECK_ROW((tables, command, package), (ran, e2e::ReadWholeFile(folder + files[0]) == a, e2e::ReadWholeFile(folder + files[1]) == b,
+                      Installed(names[0]), Installed(names[1])), (done, true, true, aVersions, bVersions));
         }
     }
     // The tool's Windows build says that it cannot run wixl, and writes nothing.
