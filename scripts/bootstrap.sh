@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32    # both Windows runtimes
   wine wine64 xvfb                                       # running them headless
   libstb-dev                                             # PNG logos: stb_image.h for the tool
+  wixl                                                   # the tool's msi verb builds packages with it
   doctest-dev                                            # the test framework, header-only
   imagemagick                                            # the demo's screen captures
   clang libclang-rt-14-dev                               # libFuzzer for the fuzz harnesses

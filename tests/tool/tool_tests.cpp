@@ -4,6 +4,7 @@
 #include "tool/sample_files.h"
 #include "package/bmp_format.h"
 #include "package/saver_trailer.h"
+#include "msi_package.h"
 #include "saver_fields.h"
 #include "string_resource.h"
 
@@ -52,6 +53,25 @@ TEST_CASE("the walk finds string 1 of every language, tells apart programs witho
     for (size_t size = 0; size < program.size(); ++size)
         CHECK_ROW((size), (Walk(Bytes(program.begin(), program.begin() + long(size))) == ProgramFault::None), (size >= needed));
 }
+TEST_CASE("SHA-1 and name-based UUIDs give the published values; a package's version and names are checked as Windows reads them") {
+    auto hex = [](auto bytes) { std::string t; for (uint8_t b : bytes) t += "0123456789abcdef"[b >> 4], t += "0123456789abcdef"[b & 15]; return t; };
+    for (auto [text, digest] : {std::pair{"abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},  // one block, then two
+             {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq", "84983e441c3bd26ebaae4aa1f95129e5e54670f1"}})
+        CHECK_ROW((text), (hex(Sha1(reinterpret_cast<const uint8_t*>(text), std::strlen(text)))), (digest));
+    const Uuid dns = {0x6b, 0xa7, 0xb8, 0x10, 0x9d, 0xad, 0x11, 0xd1, 0x80, 0xb4, 0x00, 0xc0, 0x4f, 0xd4, 0x30, 0xc8};
+    CHECK(FormatUuid(NameUuid(dns, "python.org")) == "{886313E1-3B8A-5372-9B90-0C9AEE199E5D}");
+    for (auto [text, sound] : {std::pair{"1.0.0", true}, {"255.255.65535", true}, {"07.1.2", true}, {"256.0.0", false},
+             {"1.256.0", false}, {"1.0.65536", false}, {"1.0", false}, {"1.0.0.0", false}, {"1..0", false}, {"+1.0.0", false},
+             {"1.0.0 ", false}, {"1.0.x", false}, {"1.0.0000065535", false}}) {
+        ProductVersion version;
+        CHECK_ROW((text), (ParseProductVersion(text, &version) && FormatVersion(version) == (text[0] == '0' ? "7.1.2" : text)), (sound));
+    }
+    for (auto [name, sound] : {std::pair{"My Saver.scr", true}, {"a.SCR", true}, {".scr", false}, {"saver.exe", false},
+             {"a:b.scr", false}, {"a\\b.scr", false}, {"a\tb.scr", false}})
+        CHECK_ROW((name), (InstalledNameProblem(name).empty()), (sound));
+    for (auto [text, sound] : {std::pair{"Caf\xC3\xA9 & <Co> $(x) \"q\"", true}, {"A ?> B", false}, {"", false}, {"\xE2\x86\x92", false}})
+        CHECK_ROW((text), (PackageTextProblem(text).empty()), (sound));
+}
 namespace fs = std::filesystem;
 static const std::string Scratch = GLIMMORA_TOOL_SCRATCH, Work = Scratch + "/work/", RuntimePath = Work + "runtime.exe",
                          LogoPath = Work + "logo.bmp", PngPath = Work + "logo.png";
@@ -77,9 +97,9 @@ static std::set<std::string> ListWork()
 static void PrepareWork()
 { fs::remove_all(Work), fs::create_directories(Work), Write(RuntimePath, Runtime()), Write(LogoPath, Logo()), Write(PngPath, Png()); }
 struct Run { int Exit; std::string Out, Err; };
-static Run Tool(const std::vector<std::string>& arguments)
+static Run Tool(const std::vector<std::string>& arguments, const std::string& environment = "")
 {
-    std::string command = "'" GLIMMORA_AUTHOR_TOOL "'";
+    std::string command = environment + " '" GLIMMORA_AUTHOR_TOOL "'";
     for (const std::string& argument : arguments) {
         command += " '";
         for (char c : argument) command += c == '\'' ? "'\\''" : std::string(1, c);
@@ -222,4 +242,41 @@ TEST_CASE("refused inputs name the problem on one line, exit 1, 2 or 3, and leav
                   (exit, true, 0u, true, "", target == OldFile ? "old" : "", target != Absent, true));
     }
     CHECK_ROW((), (Read(saver) == made, Read(RuntimePath) == runtime), (true, true));
+}
+TEST_CASE("msi builds the same package twice, with a config file that create shares, and refuses what it cannot ship, writing nothing") {
+    PrepareWork();
+    const std::string temporary = Scratch + "/tmp", saver = Work + "Shipped.scr", config = Work + "ship.conf", msi = Work + "ship.msi",
+                      exe = Work + "Shipped.exe";
+    fs::remove_all(temporary), fs::create_directories(temporary), setenv("TMPDIR", temporary.c_str(), 1);
+    // create skips the package's keys and msi the saver's; the display name holds what wixl would read as its own.
+    Write(config, "SaverName = Shipped\nManufacturer = Example & Co\nVersion = 1.2.3\n");
+    REQUIRE(Tool(Create(saver, {"--config", config, "--display-name", "A $(var.X) & <b> \"q\""})).Exit == 0);
+    fs::copy_file(saver, exe);
+    const Run first = Tool({"msi", saver, "--out", msi, "--config", config});
+    const std::string built = Read(msi);
+    const Run second = Tool({"msi", saver, "--out", msi, "--config", config});  // over its own package, the same bytes
+    CHECK_ROW((), (first.Exit, first.Err, Prints(first, "wrote " + msi + ": " + std::to_string(built.size()) + " bytes, x86 package of "
+                   "\"A $(var.X) & <b> \"q\"\" 1.2.3, upgrade code {4B045FED-8EB4-5729-B2B5-B87D1E4D1E6A}"), second.Exit, Read(msi) == built),
+              (0, "", true, 0, true));
+    for (size_t size = 0; size <= built.size(); size += size < 2048 ? 1 : 61) {  // over exact heap copies, for the sanitizer
+        const Bytes cut(built.begin(), built.begin() + long(size));
+        CHECK_ROW((size), (MadeByThisTool(cut) || size < built.size()), (true));
+    }
+    const auto msiOf = [&](const std::string& from, const std::string& version, const std::string& manufacturer = "M")
+    { return std::vector<std::string>{"msi", from, "--out", msi, "--version", version, "--manufacturer", manufacturer}; };
+    // The arguments, what PATH is, the exit code, a part of the message; the output is there beforehand, another file.
+    for (auto& [arguments, path, exit, message] : {std::tuple{msiOf(RuntimePath, "1.0.0"), "", 1, RuntimePath + " carries no saver package"},
+             {msiOf(saver, "1.0"), "", 1, "version 1.0 is not three numbers"}, {msiOf(saver, "1.256.0"), "", 1, "up to 255.255.65535"},
+             {msiOf(saver, "1.0.0", "A ?> B"), "", 1, "the manufacturer contains ?>"},
+             {msiOf(exe, "1.0.0"), "", 1, "the saver's file name, Shipped.exe, does not end in .scr"},
+             {msiOf(saver, "1.0.0"), "", 1, "--out " + msi + " exists and is not a package made by glimmora-author"},
+             {{"msi", saver, "--out", msi, "--manufacturer", "M"}, "", 2, "--version is required"},
+             {msiOf(saver, "1.0.0"), "PATH=/nowhere", 3, "wixl, which builds the package, is not on PATH"}}) {
+        Write(msi, exit == 1 && message[0] == '-' ? "old" : "");
+        if (exit != 1 || message[0] != '-') fs::remove(msi);
+        const std::set<std::string> before = ListWork();
+        const Run run = Tool(arguments, path);
+        CHECK_ROW((message), (run.Exit, run.Err.find(message) != std::string::npos, run.Out, ListWork() == before, Read(msi),
+                               fs::is_empty(temporary)), (exit, true, "", true, exit == 1 && message[0] == '-' ? "old" : "", true));
+    }
 }

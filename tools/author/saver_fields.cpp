@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "config_file.h"
+#include "msi_package.h"
 #include "saver_file.h"
 #include "string_resource.h"
 #include "text_encoding.h"
@@ -121,6 +122,8 @@ bool AddConfigFile(const std::string& path, const std::string& text, SaverChoice
     std::vector<FieldChoice> fromFile;
     for (const ConfigEntry& entry : entries) {
         const std::string where = path + ", line " + std::to_string(entry.Line);
+        if (IsPackageConfigKey(entry.Key))  // the msi verb's
+            continue;
         if (!FindIdentityField(entry.Key) && !FindSettingsField(entry.Key.c_str())) {
             *problem = where + ": unknown key " + entry.Key + Suggestion(entry.Key);
             return false;

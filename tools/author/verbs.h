@@ -31,3 +31,4 @@ int RunCreate(int count, char** arguments);
 int RunInspect(int count, char** arguments);
 int RunExtract(int count, char** arguments);
 int RunSet(int count, char** arguments);
+int RunMsi(int count, char** arguments);

@@ -1,0 +1,251 @@
+// The msi verb: a Windows Installer package that installs a saver where
+// Windows lists screen savers, built by wixl from WiX source written here.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utime.h>
+#endif
+
+#include "config_file.h"
+#include "file_io.h"
+#include "msi_package.h"
+#include "saver_file.h"
+#include "text_encoding.h"
+#include "verbs.h"
+
+namespace {
+
+struct MsiRequest {
+    std::string Saver, Out, Manufacturer, Version, ConfigPath;
+    bool HelpWanted = false;
+};
+
+void PrintMsiHelp()
+{
+    std::printf("Usage: glimmora-author msi FILE.scr --out NAME.msi --manufacturer TEXT --version N.N.N\n"
+                "\n"
+                "Builds a Windows Installer package that installs the saver, under its file\n"
+                "name, for every user of the machine: a 64-bit saver into the 64-bit system\n"
+                "folder (System32), a 32-bit one into the system folder of 32-bit programs\n"
+                "(SysWOW64 on 64-bit Windows). Its product name is the saver's display name.\n"
+                "A later version of the same saver (name and id) upgrades the earlier one.\n"
+                "The package is built by wixl (Debian's package wixl); the same inputs give\n"
+                "the same bytes. An existing output is replaced only if this tool made it.\n"
+                "\n"
+                "  --out NAME.msi              the package to write\n"
+                "  --manufacturer TEXT         the publisher that Programs and Features shows\n"
+                "  --version N.N.N             three numbers, up to 255.255.65535\n"
+                "  --config FILE               takes Manufacturer and Version from a config\n"
+                "                              file (the saver's own: its other keys are skipped)\n");
+    PrintExitCodes();
+}
+
+int ReadMsiArguments(int count, char** arguments, MsiRequest* request)
+{
+    const char* const options[] = {"--out", "--manufacturer", "--version", "--config"};
+    std::string* const values[] = {&request->Out, &request->Manufacturer, &request->Version, &request->ConfigPath};
+    bool given[4] = {};
+    for (int i = 0; i < count; ++i) {
+        const std::string argument = arguments[i];
+        if (argument == "--help" || argument == "-h") {
+            request->HelpWanted = true;
+            return ExitSuccess;
+        }
+        int option = 0;
+        while (option < 4 && argument != options[option])
+            ++option;
+        if (option < 4) {
+            if (i + 1 == count)
+                return Complain(ExitUsage, argument + " needs a value");
+            if (given[option])
+                return Complain(ExitUsage, argument + " is given twice");
+            given[option] = true;
+            *values[option] = arguments[++i];
+        } else if (argument.compare(0, 1, "-") == 0 || !request->Saver.empty()) {
+            return Complain(ExitUsage, (argument.compare(0, 1, "-") == 0 ? "unknown option " : "unexpected argument ") +
+                                           argument + " (see glimmora-author msi --help)");
+        } else {
+            request->Saver = argument;
+        }
+    }
+    if (request->Saver.empty())
+        return Complain(ExitUsage, "msi needs a saver (see glimmora-author msi --help)");
+    if (request->Out.empty())
+        return Complain(ExitUsage, "--out is required");
+    return ExitSuccess;
+}
+
+// Manufacturer and Version from the config file, under the options; its
+// other keys must be the saver's own.
+int ReadPackageConfig(MsiRequest* request)
+{
+    if (request->ConfigPath.empty())
+        return ExitSuccess;
+    std::vector<uint8_t> bytes;
+    int code = ReadInputFile("config file", request->ConfigPath, &bytes);
+    if (code != ExitSuccess)
+        return code;
+    const std::string text(bytes.begin(), bytes.end());
+    std::vector<ConfigEntry> entries;
+    SaverChoices saverKeys;
+    std::string problem;
+    if (!AddConfigFile(request->ConfigPath, text, &saverKeys, &problem) || !ParseConfigText(text, &entries, &problem))
+        return Complain(ExitBadInput, problem);
+    for (const ConfigEntry& entry : entries) {
+        std::string& value = entry.Key == "Manufacturer" ? request->Manufacturer : request->Version;
+        if (IsPackageConfigKey(entry.Key) && value.empty())
+            value = entry.Value;
+    }
+    return ExitSuccess;
+}
+
+#ifdef _WIN32
+
+bool BuildPackage(const std::string&, const std::vector<uint8_t>&, const char*, std::vector<uint8_t>*, std::string* problem)
+{
+    *problem = "wixl, which builds the package, does not run with this Windows build of the tool; "
+               "build it with the tool on Linux, where Debian's package wixl has it";
+    return false;
+}
+
+#else
+
+std::string FindOnPath(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    for (std::string rest = path ? path : ""; !rest.empty();) {
+        const size_t colon = rest.find(':');
+        const std::string folder = rest.substr(0, colon);
+        rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
+        const std::string candidate = (folder.empty() ? "." : folder) + "/" + program;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return std::string();
+}
+
+// Runs wixl in a private folder on the source and a copy of the saver, whose
+// date the package records: a fixed one, so that the bytes follow from the content.
+bool BuildPackage(const std::string& wixSource, const std::vector<uint8_t>& saver, const char* arch,
+                  std::vector<uint8_t>* package, std::string* problem)
+{
+    const std::string wixl = FindOnPath("wixl");
+    if (wixl.empty()) {
+        *problem = "wixl, which builds the package, is not on PATH: install Debian's package wixl";
+        return false;
+    }
+    const char* temporary = std::getenv("TMPDIR");
+    std::string folder = std::string(temporary && *temporary ? temporary : "/tmp") + "/glimmora-msi-XXXXXX";
+    if (!mkdtemp(&folder[0])) {
+        *problem = "cannot make a folder for wixl in " + folder + ": " + std::strerror(errno);
+        return false;
+    }
+    const char* const files[] = {"source.wxs", "saver.scr", "package.msi", "wixl.log"};
+    const utimbuf fixedDate = {PackageDateUnix, PackageDateUnix};
+    bool built = ReplaceFileSafely(folder + "/source.wxs", {wixSource.begin(), wixSource.end()}, problem) &&
+                 ReplaceFileSafely(folder + "/saver.scr", saver, problem);
+    if (built && utime((folder + "/saver.scr").c_str(), &fixedDate) != 0)
+        built = false, *problem = std::string("cannot date the saver's copy: ") + std::strerror(errno);
+    if (built) {
+        const pid_t child = fork();
+        if (child == 0) {
+            const int log = open((folder + "/wixl.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (log < 0 || chdir(folder.c_str()) != 0 || dup2(log, 1) < 0 || dup2(log, 2) < 0)
+                _exit(127);
+            execl(wixl.c_str(), "wixl", "--arch", arch, "--output", "package.msi", "source.wxs", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int status = 0;
+        built = child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
+                ReadWholeFile(folder + "/package.msi", package, problem);
+        if (!built) {
+            std::vector<uint8_t> log;
+            ReadWholeFile(folder + "/wixl.log", &log, problem);
+            std::string said(log.begin(), log.end());
+            while (!said.empty() && said.back() == '\n')
+                said.pop_back();
+            *problem = "wixl failed" + (said.empty() ? std::string() : ": " + said.substr(said.find_last_of('\n') + 1));
+        }
+    }
+    for (const char* file : files)
+        std::remove((folder + "/" + file).c_str());
+    rmdir(folder.c_str());
+    return built;
+}
+
+#endif
+
+}  // namespace
+
+int RunMsi(int count, char** arguments)
+{
+    MsiRequest request;
+    int code = ReadMsiArguments(count, arguments, &request);
+    if (code != ExitSuccess)
+        return code;
+    if (request.HelpWanted) {
+        PrintMsiHelp();
+        return ExitSuccess;
+    }
+    if ((code = ReadPackageConfig(&request)) != ExitSuccess)
+        return code;
+    if (request.Manufacturer.empty() || request.Version.empty())
+        return Complain(ExitUsage, request.Version.empty() ? "--version is required (or Version in the config file)"
+                                                           : "--manufacturer is required (or Manufacturer in the config file)");
+    PackageFields fields;
+    if (!ParseProductVersion(request.Version, &fields.Version))
+        return Complain(ExitBadInput, "version " + request.Version + " is not three numbers up to 255.255.65535");
+    std::string problem = PackageTextProblem(request.Manufacturer);
+    if (!problem.empty())
+        return Complain(ExitBadInput, "the manufacturer " + problem);
+
+    std::vector<uint8_t> saver;
+    if ((code = ReadInputFile("saver", request.Saver, &saver)) != ExitSuccess)
+        return code;
+    SaverParts parts;
+    DisplayNameSlots slots;
+    problem = SplitSaverFile(saver, &parts);
+    if (problem.empty())
+        problem = SaverProgramProblem({saver.begin(), saver.begin() + static_cast<std::ptrdiff_t>(parts.ProgramSize)}, &slots);
+    if (!problem.empty())
+        return Complain(ExitBadInput, request.Saver + " " + problem);
+    fields.ProductName = Utf16ToUtf8(ReadDisplayName(saver.data(), slots.Offsets[0]));
+    fields.Manufacturer = request.Manufacturer;
+    fields.FileName = FileNameOf(request.Saver);
+    fields.Machine = slots.Machine;
+    char id[12];
+    std::snprintf(id, sizeof id, ".%x", static_cast<unsigned>(parts.Trailer.SaverId));
+    fields.SaverIdentity = SlotText(parts.Trailer.SaverName) + id;
+    if (!(problem = PackageTextProblem(fields.ProductName)).empty())
+        return Complain(ExitBadInput, request.Saver + ": the display name " + problem);
+    if (!(problem = InstalledNameProblem(fields.FileName)).empty() ||
+        !(problem = PackageTextProblem(fields.FileName)).empty())
+        return Complain(ExitBadInput, "the saver's file name, " + fields.FileName + ", " + problem);
+
+    // Only a package of this tool may be replaced: anything else there is someone's file.
+    std::vector<uint8_t> existing;
+    if (ReadWholeFile(request.Out, &existing, &problem) ? !MadeByThisTool(existing) : problem != std::strerror(ENOENT))
+        return Complain(ExitBadInput, "--out " + request.Out + " exists and is not a package made by glimmora-author");
+
+    const PackageCodes codes = DerivePackageCodes(fields);
+    const std::string source = WixSource(fields, codes, "saver.scr");
+    std::vector<uint8_t> package;
+    if (!BuildPackage(source, saver, PlatformFor(fields.Machine).Arch, &package, &problem))
+        return Complain(ExitWriteFailed, problem);
+    if (!FixSummary(&package, DerivePackageCode(codes, source, saver)))
+        return Complain(ExitWriteFailed, "wixl wrote a package without the summary it writes");
+    if (!ReplaceFileSafely(request.Out, package, &problem))
+        return Complain(ExitWriteFailed, problem);
+    std::printf("wrote %s: %zu bytes, %s package of \"%s\" %s, upgrade code %s\n", request.Out.c_str(), package.size(),
+                PlatformFor(fields.Machine).Arch, fields.ProductName.c_str(), FormatVersion(fields.Version).c_str(),
+                FormatUuid(codes.Upgrade).c_str());
+    return ExitSuccess;
+}
