@@ -80,8 +80,7 @@ glimmora_e2e_test32(e2e_saver "a damaged*,static mode*,Falling copies*")
 # The tool's packages under Wine's msiexec; the native tool builds them, as wixl runs there.
 glimmora_e2e_test(e2e_msi tests/e2e/test_msi.cpp)
 target_link_libraries(e2e_msi PRIVATE msi)
-target_compile_definitions(e2e_msi PRIVATE GLIMMORA_RUNTIME32="${CMAKE_SOURCE_DIR}/build/win32/glimmora.scr"
-  GLIMMORA_NATIVE_TOOL="${CMAKE_SOURCE_DIR}/build/native/glimmora-author")
+target_compile_definitions(e2e_msi PRIVATE GLIMMORA_NATIVE_TOOL="${CMAKE_SOURCE_DIR}/build/native/glimmora-author")
 
 # Stand-ins for the system's Windows 9x password libraries, never shipped:
 # they answer as a test tells them and record how the saver called them.
