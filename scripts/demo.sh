@@ -49,6 +49,9 @@ echo
 export WINEPREFIX=$PWD/$demo/wineprefix WINEDEBUG=-all
 scripts/wine-prefix.sh "$WINEPREFIX"
 trap 'wineserver -k 2>/dev/null || true' EXIT
+# The saver to ship where Wine has its 32-bit half; its 64-bit twin elsewhere.
+shown=$saver64
+[ "$(cat "$WINEPREFIX/.glimmora-ready")" = 32+64 ] && shown=$saver
 
 display_reachable() {
   [ -n "${DISPLAY:-}" ] || return 1
@@ -60,8 +63,8 @@ display_reachable() {
 
 if [ $capture = 0 ] && display_reachable; then
   echo
-  echo "Running \"$saver64\" on $DISPLAY: press a key, click or move the mouse to end it."
-  wine "$saver64" /s || true
+  echo "Running \"$shown\" on $DISPLAY: press a key, click or move the mouse to end it."
+  wine "$shown" /s || true
   echo "The saver to ship: $saver"
   exit 0
 fi
@@ -78,7 +81,7 @@ wineserver -p
 for entry in "${modes[@]}"; do
   mode=${entry%%:*} bit=${entry##*:}
   one="$demo/modes/$mode.scr"
-  "$tool" set "$saver64" --set EnabledModes=$bit --out "$one" >/dev/null
+  "$tool" set "$shown" --set EnabledModes=$bit --out "$one" >/dev/null
   wine "$one" /s &
   running=$!
   sleep "$seconds"
