@@ -5,6 +5,7 @@
 #include "engine/fade_blend.h"
 #include "engine/falling_depth.h"
 #include "engine/modes.h"
+#include "engine/pixel_rect.h"
 #include "engine/placement.h"
 #include "native/tables.h"
 
@@ -73,6 +74,27 @@ TEST_CASE("Bounce starts with signs drawn before the place; it turns at the righ
              {40, 2, 0, -3, 0, 20, 40, 0, 0, 3}, {40, -50, 0, 3, 0, 150, 40, -50, 0, 3}, {3, 50, -5, 0, 1, 20, 0, 50, 5, 0}}) {
         const BounceMotion m = Moved({x, y, 0, 0, vx, vy, 0.0f, 0.0f, 0.0f}, wrap, h);
         CHECK_ROW((x, y, vx, vy, wrap, h), (m.BounceX, m.BounceY, m.VelX, m.VelY), (ex, ey, evx, evy));
+    }
+}
+static std::tuple<int32_t, int32_t, int32_t, int32_t> Edges(const PixelRect& r) { return {r.Left, r.Top, r.Right, r.Bottom}; }
+TEST_CASE("a tick's rectangles: clipped to the area, bounded together without empty ones, and what of one lies outside another") {
+    using E = std::tuple<int32_t, int32_t, int32_t, int32_t>;
+    for (auto [r, clipped] : {std::pair{PixelRect{-5, -5, 10, 10}, E{0, 0, 10, 10}}, {{90, 70, 130, 90}, {90, 70, 100, 80}},
+             {{100, 0, 120, 10}, {0, 0, 0, 0}}, {{5, 5, 5, 9}, {0, 0, 0, 0}}})
+        CHECK_ROW((Edges(r)), (Edges(ClipPixelRect(r, 100, 80))), (clipped));
+    CHECK_ROW(("two"), (Edges(BoundingPixelRect({0, 0, 10, 10}, {20, 5, 30, 40}))), (E{0, 0, 30, 40}));
+    CHECK_ROW(("empty first"), (Edges(BoundingPixelRect({0, 0, 0, 0}, {20, 5, 30, 40}))), (E{20, 5, 30, 40}));
+    CHECK_ROW(("empty second"), (Edges(BoundingPixelRect({3, 4, 5, 6}, {50, 50, 50, 60}))), (E{3, 4, 5, 6}));
+    // Outer, inner; the parts: above, below, left, right of the inner one's part inside.
+    for (auto& [outer, inner, parts] : {std::tuple{PixelRect{0, 0, 10, 10}, PixelRect{2, 3, 6, 8},
+             std::vector<E>{{0, 0, 10, 3}, {0, 8, 10, 10}, {0, 3, 2, 8}, {6, 3, 10, 8}}},
+             {{0, 0, 10, 10}, {-5, 4, 20, 20}, {{0, 0, 10, 4}}}, {{0, 0, 10, 10}, {20, 20, 30, 30}, {{0, 0, 10, 10}}},
+             {{0, 0, 10, 10}, {0, 0, 10, 10}, {}}, {{0, 0, 0, 10}, {0, 0, 5, 5}, {}}}) {
+        PixelRect found[4];
+        std::vector<E> edges;
+        for (int i = 0, count = PixelRectOutside(outer, inner, found); i < count; ++i)
+            edges.push_back(Edges(found[i]));
+        CHECK_MESSAGE(edges == parts, doctest::toString(Edges(outer)), doctest::toString(Edges(inner)));
     }
 }
 TEST_CASE("a Fade component follows the float factor and truncates toward the background; row and buffer sizes") {

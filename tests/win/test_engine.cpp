@@ -94,30 +94,37 @@ TEST_CASE("Fade blends the centred logo in, holds it, blends it out, clears the 
     }
 }
 
-TEST_CASE("every mode releases at stop all that it made at start and for its copies, and gives the pen back")
+TEST_CASE("every mode makes at its start all it holds, takes nothing more at its steps, releases it at stop and gives the pen back")
 {
-    // name, handler, transparent colour, Falling's count, ticks per run, objects held while running
-    const struct { const char* Name; AnimationHandler Handler; int32_t Transparent, Count, Ticks, Made; } rows[] = {
-        {"Bounce: a back buffer", AnimateBounce, -1, 0, 40, 2}, {"Fade", AnimateFade, -1, 0, 40, 4},
-        {"Drip: its pen", AnimateDrip, -1, 0, 40, 1}, {"Drip before its first step", AnimateDrip, -1, 0, 0, 0},
-        {"Falling: 15 transparent copies", AnimateFalling, int32_t{Green}, 15, 40, 6 + 15 * 4},
-        {"Falling: 1000 asked for, 50 made", AnimateFalling, -1, 1000, 40, 6 + 50 * 2},
-        {"Falling: -7", AnimateFalling, int32_t{Green}, -7, 40, 6},
+    // name, handler, mode, transparent colour, Falling's count, ticks per run, objects held while running
+    const struct { const char* Name; AnimationHandler Handler; int32_t Mode, Transparent, Count, Ticks, Made; } rows[] = {
+        {"Static", AnimateStatic, ModeStatic, -1, 0, 40, 0}, {"Plain", AnimatePlain, ModePlain, -1, 0, 40, 0},
+        {"Many", AnimatePlain, ModeMany, int32_t{Green}, 0, 40, 0}, {"Bounce", AnimateBounce, ModeBounce, -1, 0, 40, 0},
+        {"Fade: a section", AnimateFade, ModeFade, -1, 0, 40, 2}, {"Drip: its pen", AnimateDrip, ModeDrip, -1, 0, 40, 1},
+        {"Drip before its first step", AnimateDrip, ModeDrip, -1, 0, 0, 1},
+        // the three shared surfaces, the darkening's scratch and stand-in, and each copy's bitmaps and contexts
+        {"Falling: 15 transparent copies", AnimateFalling, ModeFalling, int32_t{Green}, 15, 40, 6 + 3 + 15 * 4},
+        {"Falling: 1000 asked for, 50 made", AnimateFalling, ModeFalling, -1, 1000, 40, 6 + 3 + 50 * 2},
+        {"Falling: -7", AnimateFalling, ModeFalling, int32_t{Green}, -7, 40, 6},
     };
     for (const auto& row : rows) {
         INFO(std::string(row.Name));
         Scene scene(60, 40, Quarters(60, 40), AW, AH, row.Transparent);
         // Falling fast enough that copies leave and are replaced during the run.
         Settings->FallingLogoCount = row.Count, Settings->FallingSpeed = 300, Settings->FallingDirection = 15;
+        Engine.CurrentMode = row.Mode;
         const int before = LiveGdiObjects();
         std::srand(5);
-        int changes = 0;
+        int changes = 0, taken = 0;
         for (int run = 0; run < 2; ++run) {  // a new start in any state begins clean
             scene.Run(row.Handler, AnimStart);
+            const int takenAtStart = TakenSoFar();
             for (int tick = 0; tick < row.Ticks; ++tick, changes += LiveGdiObjects() != before + row.Made)
                 scene.Run(row.Handler, tick % 10 == 5 ? AnimRepaint : AnimTick);
+            taken += TakenSoFar() - takenAtStart;
         }
         CHECK_EQ(changes, 0);
+        CHECK_EQ(taken, 0);
         scene.Run(row.Handler, AnimStop);
         scene.Run(row.Handler, AnimStop);  // a second stop is harmless
         CHECK_EQ(LiveGdiObjects(), before);
@@ -223,4 +230,35 @@ TEST_CASE("transparent Falling copies leave out the transparent colour and let t
         return shown == Green ? Bg : shown;
     }), 0);
     scene.Run(AnimateFalling, AnimStop);
+}
+
+TEST_CASE("Falling shows after every step what composing and showing the whole frame shows; far copies are darkened")
+{
+    // transparent colour, size by depth and darkening, direction
+    const struct { int32_t Transparent, Depth, Direction; } rows[] = {{int32_t{Green}, 1, FallDown}, {-1, 0, FallLeft}};
+    for (const auto& row : rows) {
+        CAPTURE(row.Direction);
+        Scene scene(40, 30, Quarters(40, 30), AW, AH, row.Transparent);
+        Settings->FallingLogoCount = 12, Settings->FallingSpeed = 40, Settings->FallingDirection = row.Direction;
+        Settings->FallingSizeByDepth = Settings->FallingFadeInDistance = row.Depth;
+        std::vector<Picture> frames[2];  // by the step alone; with a repaint before each step, which shows the whole
+        int undarkened = 0;
+        for (int whole = 0; whole < 2; ++whole) {
+            std::srand(3);
+            scene.Run(AnimateFalling, AnimStart);
+            for (int tick = 0; tick < 60; ++tick) {
+                scene.Run(AnimateFalling, whole ? AnimRepaint : AnimTick, whole);
+                scene.Run(AnimateFalling, AnimTick);
+                frames[whole].push_back(scene.Snap());
+                for (const COLORREF pixel : frames[whole].back().Pixels)
+                    undarkened += row.Depth && (pixel == Red || pixel == Blue || pixel == Yellow);
+            }
+            scene.Run(AnimateFalling, AnimStop);
+        }
+        int wrongTicks = 0;
+        for (size_t tick = 0; tick < frames[0].size(); ++tick)
+            wrongTicks += frames[0][tick].Pixels != frames[1][tick].Pixels;
+        CHECK_EQ(wrongTicks, 0);
+        CHECK_EQ(undarkened, 0);
+    }
 }
