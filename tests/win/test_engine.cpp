@@ -101,8 +101,7 @@ TEST_CASE("every mode makes at its start all it holds, takes nothing more at its
         {"Static", AnimateStatic, ModeStatic, -1, 0, 40, 0}, {"Plain", AnimatePlain, ModePlain, -1, 0, 40, 0},
         {"Many", AnimatePlain, ModeMany, int32_t{Green}, 0, 40, 0}, {"Bounce", AnimateBounce, ModeBounce, -1, 0, 40, 0},
         {"Fade: a section", AnimateFade, ModeFade, -1, 0, 40, 2}, {"Drip: its pen", AnimateDrip, ModeDrip, -1, 0, 40, 1},
-        {"Drip before its first step", AnimateDrip, ModeDrip, -1, 0, 0, 1},
-        // the three shared surfaces, the darkening's scratch and stand-in, and each copy's bitmaps and contexts
+        {"Drip before its first step", AnimateDrip, ModeDrip, -1, 0, 0, 1},  // Falling: 3 surfaces, the darkening's 3, each copy's
         {"Falling: 15 transparent copies", AnimateFalling, ModeFalling, int32_t{Green}, 15, 40, 6 + 3 + 15 * 4},
         {"Falling: 1000 asked for, 50 made", AnimateFalling, ModeFalling, -1, 1000, 40, 6 + 3 + 50 * 2},
         {"Falling: -7", AnimateFalling, ModeFalling, int32_t{Green}, -7, 40, 6},
@@ -123,8 +122,7 @@ TEST_CASE("every mode makes at its start all it holds, takes nothing more at its
                 scene.Run(row.Handler, tick % 10 == 5 ? AnimRepaint : AnimTick);
             taken += TakenSoFar() - takenAtStart;
         }
-        CHECK_EQ(changes, 0);
-        CHECK_EQ(taken, 0);
+        CHECK_EQ(std::pair(changes, taken), std::pair(0, 0));
         scene.Run(row.Handler, AnimStop);
         scene.Run(row.Handler, AnimStop);  // a second stop is harmless
         CHECK_EQ(LiveGdiObjects(), before);
@@ -234,31 +232,24 @@ TEST_CASE("transparent Falling copies leave out the transparent colour and let t
 
 TEST_CASE("Falling shows after every step what composing and showing the whole frame shows; far copies are darkened")
 {
-    // transparent colour, size by depth and darkening, direction
-    const struct { int32_t Transparent, Depth, Direction; } rows[] = {{int32_t{Green}, 1, FallDown}, {-1, 0, FallLeft}};
-    for (const auto& row : rows) {
-        CAPTURE(row.Direction);
-        Scene scene(40, 30, Quarters(40, 30), AW, AH, row.Transparent);
-        Settings->FallingLogoCount = 12, Settings->FallingSpeed = 40, Settings->FallingDirection = row.Direction;
-        Settings->FallingSizeByDepth = Settings->FallingFadeInDistance = row.Depth;
-        std::vector<Picture> frames[2];  // by the step alone; with a repaint before each step, which shows the whole
-        int undarkened = 0;
+    for (const int32_t transparent : {int32_t{Green}, -1}) {  // the first sized and darkened by depth, falling down; the other left
+        Scene scene(40, 30, Quarters(40, 30), AW, AH, transparent);
+        Settings->FallingLogoCount = 12, Settings->FallingSpeed = 40, Settings->FallingDirection = transparent < 0 ? FallLeft : FallDown;
+        Settings->FallingSizeByDepth = Settings->FallingFadeInDistance = transparent >= 0;
+        std::vector<Picture> frames[2];  // by the step alone; with a repaint before each step, which shows the whole frame
+        int undarkened = 0, wrongTicks = 0;
         for (int whole = 0; whole < 2; ++whole) {
-            std::srand(3);
-            scene.Run(AnimateFalling, AnimStart);
+            std::srand(3), scene.Run(AnimateFalling, AnimStart);
             for (int tick = 0; tick < 60; ++tick) {
-                scene.Run(AnimateFalling, whole ? AnimRepaint : AnimTick, whole);
-                scene.Run(AnimateFalling, AnimTick);
+                scene.Run(AnimateFalling, AnimRepaint, whole), scene.Run(AnimateFalling, AnimTick);
                 frames[whole].push_back(scene.Snap());
                 for (const COLORREF pixel : frames[whole].back().Pixels)
-                    undarkened += row.Depth && (pixel == Red || pixel == Blue || pixel == Yellow);
+                    undarkened += transparent >= 0 && (pixel == Red || pixel == Blue || pixel == Yellow);
             }
             scene.Run(AnimateFalling, AnimStop);
         }
-        int wrongTicks = 0;
         for (size_t tick = 0; tick < frames[0].size(); ++tick)
             wrongTicks += frames[0][tick].Pixels != frames[1][tick].Pixels;
-        CHECK_EQ(wrongTicks, 0);
-        CHECK_EQ(undarkened, 0);
+        CHECK_EQ(std::pair(wrongTicks, undarkened), std::pair(0, 0));
     }
 }
