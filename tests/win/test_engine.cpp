@@ -23,16 +23,17 @@ TEST_CASE("tiles fill the client area column by column, the last of each cut off
 
 TEST_CASE("Static, Plain, Many and Bounce show their logos exactly at their places after every tick")
 {
-    // name, handler, mode, bounce speed, gravity, wrapping sides, whether a logo is ever partly outside
-    const struct { const char* Name; AnimationHandler Handler; int32_t Mode, Speed, Gravity, Wrap; bool Outside; } rows[] = {
+    // name, handler, mode, bounce speed, gravity, wrapping sides, whether a logo is ever partly outside, transparent colour
+    const struct { const char* Name; AnimationHandler Handler; int32_t Mode, Speed, Gravity, Wrap; bool Outside; int32_t Transparent = -1; } rows[] = {
         {"Static", AnimateStatic, ModeStatic, 0, 0, 0, false}, {"Plain", AnimatePlain, ModePlain, 0, 0, 0, false},
         {"Many: logos pile up, centred on points of the area", AnimatePlain, ModeMany, 0, 0, 0, true},
+        {"Many, green left out", AnimatePlain, ModeMany, 0, 0, 0, true, int32_t{Green}},
         {"Bounce", AnimateBounce, ModeBounce, 3, 0, 0, false}, {"Bounce with gravity, wrapping", AnimateBounce, ModeBounce, 10, 1, 1, true},
     };
     const Painter logo = Quarters(LW, LH);
     for (const auto& row : rows) {
         INFO(std::string(row.Name));
-        Scene scene(LW, LH, logo, AW, AH);
+        Scene scene(LW, LH, logo, AW, AH, row.Transparent);
         Settings->BounceSpeed = row.Speed, Settings->BounceGravity = row.Gravity, Settings->BounceWrapSides = row.Wrap;
         NormaliseSettings(Settings);
         Engine.CurrentMode = row.Mode;
@@ -47,7 +48,8 @@ TEST_CASE("Static, Plain, Many and Bounce show their logos exactly at their plac
                 std::fill(expected.Pixels.begin(), expected.Pixels.end(), Bg);
             for (int32_t y = std::max(0L, at.y); y < std::min<LONG>(AH, at.y + LH); ++y)
                 for (int32_t x = std::max(0L, at.x); x < std::min<LONG>(AW, at.x + LW); ++x)
-                    expected.Pixels[y * AW + x] = logo(x - at.x, y - at.y);
+                    if (logo(x - at.x, y - at.y) != COLORREF(row.Transparent))
+                        expected.Pixels[y * AW + x] = logo(x - at.x, y - at.y);
             wrongTicks += scene.Wrong(expected) != 0;
             outside += at.x < 0 || at.y < 0 || at.x + LW > AW || at.y + LH > AH;
         }
@@ -99,7 +101,7 @@ TEST_CASE("every mode makes at its start all it holds, takes nothing more at its
     // name, handler, mode, transparent colour, Falling's count, ticks per run, objects held while running
     const struct { const char* Name; AnimationHandler Handler; int32_t Mode, Transparent, Count, Ticks, Made; } rows[] = {
         {"Static", AnimateStatic, ModeStatic, -1, 0, 40, 0}, {"Plain", AnimatePlain, ModePlain, -1, 0, 40, 0},
-        {"Many", AnimatePlain, ModeMany, int32_t{Green}, 0, 40, 0}, {"Bounce", AnimateBounce, ModeBounce, -1, 0, 40, 0},
+        {"Many: its mask", AnimatePlain, ModeMany, int32_t{Green}, 0, 40, 4}, {"Bounce", AnimateBounce, ModeBounce, -1, 0, 40, 0},
         {"Fade: a section", AnimateFade, ModeFade, -1, 0, 40, 2}, {"Drip: its pen", AnimateDrip, ModeDrip, -1, 0, 40, 1},
         {"Drip before its first step", AnimateDrip, ModeDrip, -1, 0, 0, 1},  // Falling: 3 surfaces, the darkening's 3, each copy's
         {"Falling: 15 transparent copies", AnimateFalling, ModeFalling, int32_t{Green}, 15, 40, 6 + 3 + 15 * 4},
