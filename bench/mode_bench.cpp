@@ -57,16 +57,20 @@ Timing TimeSteps(int runs, Step step)
 
 
 
-// A logo with detail in every row: colour gradients and a transparent-colour square.
+// A logo with detail in every row: colour gradients and a transparent-colour square (0x00RRGGBB).
+uint32_t BenchLogoPixel(int x, int y, int width, int height)
+{
+    return (x > width / 3 && x < width / 2 && y > height / 3 && y < height / 2)
+               ? 0xFF00FF
+               : static_cast<uint32_t>((x * 255 / width) << 16 | (y * 255 / height) << 8 | ((x + y) & 255));
+}
+
 std::vector<uint8_t> BenchLogo(int width, int height)
 {
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            pixels[static_cast<size_t>(y) * width + x] =
-                (x > width / 3 && x < width / 2 && y > height / 3 && y < height / 2)
-                    ? 0xFF00FF
-                    : static_cast<uint32_t>((x * 255 / width) << 16 | (y * 255 / height) << 8 | ((x + y) & 255));
+            pixels[static_cast<size_t>(y) * width + x] = BenchLogoPixel(x, y, width, height);
     return EncodeBmp24(width, height, pixels.data());
 }
 
@@ -185,12 +189,55 @@ int IdleWindow(UINT period)
     return 0;
 }
 
+// Milliseconds from starting `program` to the screen's centre showing
+// `colour`; the process is ended then. Negative when it never showed.
+double StartToFirstFrame(const std::string& program, const std::string& arguments, COLORREF colour)
+{
+    HDC screen = GetDC(nullptr);
+    const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
+    e2e::WaitUntil([&] { return GetPixel(screen, x, y) != colour; });  // the last run's window is gone
+    const double start = Now();
+    e2e::Process process = e2e::StartCommandLine(program, "\"" + program + "\" " + arguments);
+    bool shown = false;
+    while (!(shown = GetPixel(screen, x, y) == colour) && Now() - start < e2e::Patience / 1000.0)
+        Sleep(1);
+    const double elapsed = (Now() - start) * 1000;
+    TerminateProcess(process.Handle, 0);
+    e2e::ExitCode(&process);
+    ReleaseDC(nullptr, screen);
+    return shown ? elapsed : -1;
+}
+
+// The saver's start to its first frame beside a minimal window program's
+// start to its first paint, alternately, the median of each.
+int StartTable(const char* saver, const char* firstPaint)
+{
+    constexpr int Runs = 7;
+    // The saver shows Static: the logo's centre pixel at the screen's centre.
+    const uint32_t centre = BenchLogoPixel(LogoWidth / 2, LogoHeight / 2, LogoWidth, LogoHeight);
+    const COLORREF saverColour = RGB(centre >> 16, centre >> 8 & 0xFF, centre & 0xFF);
+    std::vector<double> saverTimes, windowTimes;
+    for (int run = 0; run < Runs; ++run) {
+        windowTimes.push_back(StartToFirstFrame(e2e::WindowsPath(firstPaint), "", RGB(0x31, 0x41, 0x59)));
+        saverTimes.push_back(StartToFirstFrame(e2e::WindowsPath(saver), "/s", saverColour));
+    }
+    std::sort(saverTimes.begin(), saverTimes.end());
+    std::sort(windowTimes.begin(), windowTimes.end());
+    const double saverMedian = saverTimes[Runs / 2], windowMedian = windowTimes[Runs / 2];
+    std::printf("Start to first frame on the screen, median of %d starts (ms):\n", Runs);
+    std::printf("  minimal window program %8.1f\n  saver (Static)         %8.1f   %.2f times the minimal program\n",
+                windowMedian, saverMedian, saverMedian / windowMedian);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc > 2 && std::strcmp(argv[1], "idle") == 0)
         return IdleWindow(static_cast<UINT>(std::atoi(argv[2])));
+    if (argc > 3 && std::strcmp(argv[1], "start") == 0)
+        return StartTable(argv[2], argv[3]);
     // scripts/bench.sh makes savers from this logo for its whole-run table.
     e2e::WriteWholeFile(e2e::WorkFolder() + "bench-logo.bmp", BenchLogo(LogoWidth, LogoHeight));
     PerStepTable();

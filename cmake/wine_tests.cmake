@@ -108,6 +108,8 @@ endforeach()
 add_executable(mode_bench bench/mode_bench.cpp)
 target_link_libraries(mode_bench PRIVATE glimmora_runtime glimmora_e2e_driver glimmora_warnings)
 target_link_options(mode_bench PRIVATE ${GLIMMORA_TEST_LINK})
+add_executable(first_paint WIN32 bench/first_paint.cpp)
+target_link_options(first_paint PRIVATE ${GLIMMORA_TEST_LINK})
 
 # The soak run (scripts/soak.sh), built only on request: the whole saver with
 # its GDI objects counted and the count shown to the program that watches it.

@@ -1,17 +1,16 @@
 // Bounce: the logo bounces off the edges, or falls and bounces under gravity.
-// It is drawn into a back buffer the size of the client area, and each tick
-// copies only the rectangle of its old and new place to the screen.
+// Each tick draws only the rectangle of its old and new place on the screen.
 #include <cstdlib>
 
 #include "engine/bounce_physics.h"
 #include "engine/engine.h"
+#include "engine/pixel_rect.h"
 #include "engine/logo_surface.h"
 #include "package/package.h"
 
 struct BounceStateRecord {
     BounceMotion Motion;  // its previous place outlives a run
-    HDC BackDC;
-    HBITMAP BackBitmap;
+    BOOL Running;         // from the start to the stop
 };
 static BounceStateRecord BounceState;
 
@@ -23,52 +22,35 @@ static BounceRules CurrentRules()
             LogoSurface.Height, LogoSurface.ClientWidth, LogoSurface.ClientHeight};
 }
 
-static void ReleaseBackBuffer()
-{
-    // The context goes first: a bitmap selected into one cannot be deleted.
-    if (BounceState.BackDC) {
-        DeleteDC(BounceState.BackDC);
-        BounceState.BackDC = nullptr;
-    }
-    if (BounceState.BackBitmap) {
-        DeleteObject(BounceState.BackBitmap);
-        BounceState.BackBitmap = nullptr;
-    }
-}
-
-static void StartBounceRun(HDC dc)
-{
-    ReleaseBackBuffer();
-    const int32_t width = LogoSurface.ClientWidth, height = LogoSurface.ClientHeight;
-    BounceState.BackDC = CreateCompatibleDC(dc);
-    BounceState.BackBitmap = CreateCompatibleBitmap(dc, width, height);
-    SelectObject(BounceState.BackDC, BounceState.BackBitmap);
-    SelectObject(BounceState.BackDC, LogoSurface.BackgroundBrush);
-    SelectObject(BounceState.BackDC, GetStockObject(NULL_PEN));
-    // The whole buffer, its last column and row included: the copies reach
-    // past the logo and would otherwise show whatever a new bitmap holds.
-    RECT all = {0, 0, width, height};
-    FillRect(BounceState.BackDC, &all, LogoSurface.BackgroundBrush);
-    StartBounce(&BounceState.Motion, CurrentRules(), RandomNumber);
-}
-
+// The logo goes straight to the screen and the background only where the
+// logo was and is no longer: every changed pixel is written once, so nothing
+// flickers. What shows is the client area's part of a frame of background
+// with the logo at its new place. The logo is opaque: the driver gave its
+// transparent colour the background's.
 static void TickBounce(HDC dc)
 {
-    if (!BounceState.BackDC)
+    if (!BounceState.Running)
         return;
     const BounceRules rules = CurrentRules();
     BounceMotion& motion = BounceState.Motion;
     MoveBounce(&motion, rules);
-
-    const BounceRect erase = BounceEraseRect(motion, rules);
-    Rectangle(BounceState.BackDC, erase.Left, erase.Top, erase.Right, erase.Bottom);
     LogoSurface.X = motion.BounceX;
     LogoSurface.Y = motion.BounceY;
-    DrawLogo(BounceState.BackDC);
 
-    const BounceRect copy = BounceCopyRect(motion, rules);
-    BitBlt(dc, copy.Left, copy.Top, copy.Right - copy.Left, copy.Bottom - copy.Top, BounceState.BackDC, copy.Left,
-           copy.Top, SRCCOPY);
+    const int32_t clientWidth = LogoSurface.ClientWidth, clientHeight = LogoSurface.ClientHeight;
+    const PixelRect changed = ClipPixelRect(BounceCopyRect(motion, rules), clientWidth, clientHeight);
+    const PixelRect logo = LogoSurface.MemoryDC
+                               ? ClipPixelRect(BounceLogoRect(motion, rules), clientWidth, clientHeight)
+                               : PixelRect{0, 0, 0, 0};
+    if (!IsEmptyPixelRect(logo))
+        BitBlt(dc, logo.Left, logo.Top, logo.Right - logo.Left, logo.Bottom - logo.Top, LogoSurface.MemoryDC,
+               logo.Left - motion.BounceX, logo.Top - motion.BounceY, SRCCOPY);
+    PixelRect parts[4];
+    const int count = PixelRectOutside(changed, logo, parts);
+    for (int i = 0; i < count; ++i) {
+        const RECT part = {parts[i].Left, parts[i].Top, parts[i].Right, parts[i].Bottom};
+        FillRect(dc, &part, LogoSurface.BackgroundBrush);
+    }
     motion.PrevX = motion.BounceX;
     motion.PrevY = motion.BounceY;
 }
@@ -77,13 +59,14 @@ int32_t AnimateBounce(HDC dc, int32_t event)
 {
     switch (event) {
     case AnimStart:
-        StartBounceRun(dc);
+        StartBounce(&BounceState.Motion, CurrentRules(), RandomNumber);
+        BounceState.Running = TRUE;
         break;
     case AnimTick:
         TickBounce(dc);
         break;
     case AnimStop:
-        ReleaseBackBuffer();
+        BounceState.Running = FALSE;
         break;
     default:
         // A repaint waits for the next tick, at most 10 ms away.

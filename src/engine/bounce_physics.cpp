@@ -151,11 +151,11 @@ static int32_t GdiCoordinate(int64_t value)
     return static_cast<int32_t>(value > Limit ? Limit : value < -Limit ? -Limit : value);
 }
 
-BounceRect BounceEraseRect(const BounceMotion& motion, const BounceRules& rules)
+BounceRect BounceLogoRect(const BounceMotion& motion, const BounceRules& rules)
 {
-    const int64_t left = motion.PrevX, top = motion.PrevY;
-    return {GdiCoordinate(left), GdiCoordinate(top), GdiCoordinate(left + rules.Width + 5),
-            GdiCoordinate(top + rules.Height + 5)};
+    const int64_t left = motion.BounceX, top = motion.BounceY;
+    return {GdiCoordinate(left), GdiCoordinate(top), GdiCoordinate(left + rules.Width),
+            GdiCoordinate(top + rules.Height)};
 }
 
 BounceRect BounceCopyRect(const BounceMotion& motion, const BounceRules& rules)

@@ -1,9 +1,11 @@
 // Bounce's motion: straight lines off all four edges, or falling under
 // gravity with an optional wrap at the sides; and the rectangles that each
-// step erases and copies. No windows.h here.
+// step draws. No windows.h here.
 #pragma once
 
 #include <cstdint>
+
+#include "engine/pixel_rect.h"
 
 // What a run of Bounce reads: the settings and the logo's geometry.
 struct BounceRules {
@@ -40,17 +42,11 @@ void StartBounce(BounceMotion* motion, const BounceRules& rules, int (*random)()
 void MoveBounce(BounceMotion* motion, const BounceRules& rules);
 
 // Edges as GDI takes them: right and bottom exclusive.
-struct BounceRect {
-    int32_t Left;
-    int32_t Top;
-    int32_t Right;
-    int32_t Bottom;
-};
+using BounceRect = PixelRect;
 
-// The Rectangle that erases the previous place in the back buffer; with the
-// null pen it fills the logo's rectangle and a 4-pixel margin right and below.
-BounceRect BounceEraseRect(const BounceMotion& motion, const BounceRules& rules);
+// The logo at this tick's place.
+BounceRect BounceLogoRect(const BounceMotion& motion, const BounceRules& rules);
 
-// What is copied to the screen: the previous and the current place together,
-// with 5 pixels to spare right and below.
+// What a tick changes on the screen: the previous and the current place
+// together, with 5 pixels to spare right and below.
 BounceRect BounceCopyRect(const BounceMotion& motion, const BounceRules& rules);

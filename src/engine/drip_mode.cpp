@@ -41,6 +41,8 @@ static void StartDrip(HDC dc)
 {
     ReleaseDrip(dc);
     Drip.RepaintPending = TRUE;
+    // Made here rather than by the first repaint, which is a step: no step makes anything.
+    Drip.Pen = CreatePen(PS_SOLID, 1, PackageTrailer.BackgroundColor);
     const int32_t columns = LogoSurface.Width;
     if (columns <= 0 || static_cast<size_t>(columns) > SIZE_MAX / sizeof(int32_t))
         return;
@@ -65,8 +67,6 @@ static void RepaintDrip(HDC dc)
         DrawLogo(dc);
     }
     Drip.RepaintPending = FALSE;
-    if (!Drip.Pen)
-        Drip.Pen = CreatePen(PS_SOLID, 1, PackageTrailer.BackgroundColor);
     // Without a pen the gaps are outlined with whatever pen the window holds.
     if (Drip.Pen) {
         HGDIOBJ previous = SelectObject(dc, Drip.Pen);

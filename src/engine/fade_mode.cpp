@@ -1,7 +1,7 @@
 // Fade: the logo fades in from the background, holds, fades out, pauses on
 // an empty screen and starts over, centred or at a new place every cycle.
-// The logo's pixels are read once per run; each frame is blended in memory,
-// written into an off-screen bitmap and copied to the screen.
+// The logo's pixels are read once per run; each frame is blended straight
+// into an off-screen section and copied to the screen.
 #include <cstdlib>
 
 #include "engine/engine.h"
@@ -12,48 +12,30 @@
 
 struct FadeStateRecord {
     uint8_t* SourcePixels;       // the logo, read at the start
-    uint8_t* BlendPixels;        // the frame being made
-    BITMAPINFOHEADER PixelInfo;  // describes both buffers
-    HBITMAP FadeBitmap;          // the frame on its way to the screen
-    HDC FadeDC;
-    HBITMAP ScratchBitmap;       // stands in for FadeBitmap in FadeDC while it is written
-    HDC PixelDC;                 // the context of the pixel reads and writes
+    BITMAPINFOHEADER PixelInfo;  // describes SourcePixels and the frame's pixels
+    HBITMAP FrameBitmap;         // a section of PixelInfo's layout: each frame is blended straight into it
+    uint8_t* FramePixels;        // its pixels
+    HDC FrameDC;                 // holds FrameBitmap
     FadeCycle Cycle;             // its hold outlives a run
 };
 static FadeStateRecord FadeState;
 
-static void FreePixelBuffers()
+static void ReleaseFade()
 {
     if (FadeState.SourcePixels) {
         GlobalFree(FadeState.SourcePixels);
         FadeState.SourcePixels = nullptr;
     }
-    if (FadeState.BlendPixels) {
-        GlobalFree(FadeState.BlendPixels);
-        FadeState.BlendPixels = nullptr;
+    // The context first: a bitmap still selected into one cannot be deleted.
+    if (FadeState.FrameDC) {
+        DeleteDC(FadeState.FrameDC);
+        FadeState.FrameDC = nullptr;
     }
-}
-
-static void ReleaseFade()
-{
-    FreePixelBuffers();
-    // Contexts first: a bitmap still selected into one cannot be deleted.
-    if (FadeState.FadeDC) {
-        DeleteDC(FadeState.FadeDC);
-        FadeState.FadeDC = nullptr;
+    if (FadeState.FrameBitmap) {
+        DeleteObject(FadeState.FrameBitmap);
+        FadeState.FrameBitmap = nullptr;
     }
-    if (FadeState.PixelDC) {
-        DeleteDC(FadeState.PixelDC);
-        FadeState.PixelDC = nullptr;
-    }
-    if (FadeState.FadeBitmap) {
-        DeleteObject(FadeState.FadeBitmap);
-        FadeState.FadeBitmap = nullptr;
-    }
-    if (FadeState.ScratchBitmap) {
-        DeleteObject(FadeState.ScratchBitmap);
-        FadeState.ScratchBitmap = nullptr;
-    }
+    FadeState.FramePixels = nullptr;
 }
 
 static void PlaceAtRandom()
@@ -67,19 +49,14 @@ static void PlaceAtRandom()
     LogoSurface.Y = place.Y;
 }
 
-// The logo's pixels into SourcePixels; false when there is no logo to read
-// or no memory for the buffers.
-static bool ReadLogoPixels()
+// The logo's pixels into SourcePixels, and the section for the frames in
+// the same layout; false when there is no logo to read or no memory for them.
+static bool ReadLogoPixels(HDC dc)
 {
     const int32_t width = LogoSurface.Width, height = LogoSurface.Height;
     const size_t bytes = FadeBufferBytes(width, height);
     if (!LogoSurface.Bitmap || !LogoSurface.MemoryDC || bytes == 0)
         return false;
-    FadeState.SourcePixels = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, bytes));
-    FadeState.BlendPixels = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED, bytes));
-    if (!FadeState.SourcePixels || !FadeState.BlendPixels)
-        return false;
-
     BITMAPINFOHEADER& info = FadeState.PixelInfo;
     info = {};
     info.biSize = sizeof info;
@@ -88,9 +65,17 @@ static bool ReadLogoPixels()
     info.biPlanes = 1;
     info.biBitCount = 24;
     info.biCompression = BI_RGB;
-    // The logo cannot be read while selected: FadeBitmap takes its place for the moment.
-    HGDIOBJ logo = SelectObject(LogoSurface.MemoryDC, FadeState.FadeBitmap);
-    const int rows = GetDIBits(FadeState.PixelDC, LogoSurface.Bitmap, 0, static_cast<UINT>(height),
+    void* framePixels = nullptr;
+    FadeState.FrameBitmap = CreateDIBSection(dc, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS,
+                                             &framePixels, nullptr, 0);
+    FadeState.FramePixels = static_cast<uint8_t*>(framePixels);
+    FadeState.SourcePixels = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, bytes));
+    if (!FadeState.FrameBitmap || !FadeState.FramePixels || !FadeState.SourcePixels)
+        return false;
+
+    // The logo cannot be read while selected: the frame's bitmap takes its place for the moment.
+    HGDIOBJ logo = SelectObject(LogoSurface.MemoryDC, FadeState.FrameBitmap);
+    const int rows = GetDIBits(FadeState.FrameDC, LogoSurface.Bitmap, 0, static_cast<UINT>(height),
                                FadeState.SourcePixels, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
     SelectObject(LogoSurface.MemoryDC, logo);
     return rows == height;
@@ -99,14 +84,14 @@ static bool ReadLogoPixels()
 static void StartFade(HDC dc)
 {
     ReleaseFade();
-    FadeState.FadeDC = CreateCompatibleDC(dc);
-    FadeState.PixelDC = CreateCompatibleDC(dc);
-    FadeState.FadeBitmap = CreateCompatibleBitmap(dc, LogoSurface.Width, LogoSurface.Height);
-    FadeState.ScratchBitmap = CreateCompatibleBitmap(dc, 1, 1);
+    FadeState.FrameDC = CreateCompatibleDC(dc);
     // Without pixels there is nothing to fade: the run shows the background.
-    if (!ReadLogoPixels())
-        FreePixelBuffers();
-    SelectObject(FadeState.FadeDC, FadeState.FadeBitmap);
+    if (ReadLogoPixels(dc)) {
+        SelectObject(FadeState.FrameDC, FadeState.FrameBitmap);
+    } else if (FadeState.SourcePixels) {
+        GlobalFree(FadeState.SourcePixels);
+        FadeState.SourcePixels = nullptr;
+    }
 
     if (Settings->FadeRandomPositions) {
         PlaceAtRandom();
@@ -124,18 +109,16 @@ static void DrawFadeFrame(HDC dc, int32_t level)
     if (!FadeState.SourcePixels)
         return;
     const int32_t width = LogoSurface.Width, height = LogoSurface.Height;
-    BlendFadeFrame(FadeState.SourcePixels, FadeState.BlendPixels, width, height, PackageTrailer.BackgroundColor,
+    // No drawing that reads the section may still be pending when it is written.
+    GdiFlush();
+    BlendFadeFrame(FadeState.SourcePixels, FadeState.FramePixels, width, height, PackageTrailer.BackgroundColor,
                    level);
-    SelectObject(FadeState.FadeDC, FadeState.ScratchBitmap);
-    SetDIBits(FadeState.PixelDC, FadeState.FadeBitmap, 0, static_cast<UINT>(height), FadeState.BlendPixels,
-              reinterpret_cast<const BITMAPINFO*>(&FadeState.PixelInfo), DIB_RGB_COLORS);
-    SelectObject(FadeState.FadeDC, FadeState.FadeBitmap);
-    BitBlt(dc, LogoSurface.X, LogoSurface.Y, width, height, FadeState.FadeDC, 0, 0, SRCCOPY);
+    BitBlt(dc, LogoSurface.X, LogoSurface.Y, width, height, FadeState.FrameDC, 0, 0, SRCCOPY);
 }
 
 static void TickFade(HDC dc)
 {
-    if (!FadeState.FadeDC)
+    if (!FadeState.FrameDC)
         return;
     const FadeTick tick = AdvanceFade(&FadeState.Cycle);
     if (!tick.DrawFrame)

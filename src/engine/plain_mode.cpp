@@ -5,12 +5,75 @@
 #include "engine/engine.h"
 #include "engine/logo_surface.h"
 #include "engine/placement.h"
+#include "package/package.h"
 
 // 1 while the screen holds no Plain logo that the next tick must erase.
 static int32_t PlainFreshScreen = 1;
 
+// A transparent Many logo is laid over what the screen holds through a mask
+// made at the start, in a scratch the logo's size, and copied back in one.
+struct ManySurfaces {
+    HDC MaskDC;  // one bit a pixel: white where the logo has the transparent colour
+    HBITMAP MaskBitmap;
+    HDC ScratchDC;
+    HBITMAP ScratchBitmap;
+};
+static ManySurfaces Many;
+
+static void ReleaseMany()
+{
+    // Contexts go before the bitmaps selected into them.
+    if (Many.MaskDC)
+        DeleteDC(Many.MaskDC);
+    if (Many.ScratchDC)
+        DeleteDC(Many.ScratchDC);
+    if (Many.MaskBitmap)
+        DeleteObject(Many.MaskBitmap);
+    if (Many.ScratchBitmap)
+        DeleteObject(Many.ScratchBitmap);
+    Many = {};
+}
+
+static void StartMany()
+{
+    ReleaseMany();
+    if (Engine.CurrentMode != ModeMany || !LogoSurface.DrawTransparent || !LogoSurface.MemoryDC)
+        return;
+    const int32_t width = LogoSurface.Width, height = LogoSurface.Height;
+    Many.MaskDC = CreateCompatibleDC(LogoSurface.MemoryDC);
+    Many.MaskBitmap = CreateBitmap(width, height, 1, 1, nullptr);
+    SelectObject(Many.MaskDC, Many.MaskBitmap);
+    const COLORREF formerBackground =
+        SetBkColor(LogoSurface.MemoryDC, static_cast<COLORREF>(PackageTrailer.TransparentColor));
+    BitBlt(Many.MaskDC, 0, 0, width, height, LogoSurface.MemoryDC, 0, 0, SRCCOPY);
+    SetBkColor(LogoSurface.MemoryDC, formerBackground);
+    Many.ScratchDC = CreateCompatibleDC(LogoSurface.MemoryDC);
+    Many.ScratchBitmap = CreateCompatibleBitmap(LogoSurface.DisplayDC, width, height);
+    SelectObject(Many.ScratchDC, Many.ScratchBitmap);
+}
+
+// The screen where the mask is white, the logo where it is black: what
+// leaving out the transparent colour shows.
+static void DrawManyLogo(HDC dc)
+{
+    if (!Many.MaskDC || !Many.ScratchDC) {
+        DrawLogo(dc);
+        return;
+    }
+    const int32_t x = LogoSurface.X, y = LogoSurface.Y, width = LogoSurface.Width, height = LogoSurface.Height;
+    BitBlt(Many.ScratchDC, 0, 0, width, height, dc, x, y, SRCCOPY);
+    BitBlt(Many.ScratchDC, 0, 0, width, height, LogoSurface.MemoryDC, 0, 0, SRCINVERT);
+    BitBlt(Many.ScratchDC, 0, 0, width, height, Many.MaskDC, 0, 0, SRCAND);
+    BitBlt(Many.ScratchDC, 0, 0, width, height, LogoSurface.MemoryDC, 0, 0, SRCINVERT);
+    BitBlt(dc, x, y, width, height, Many.ScratchDC, 0, 0, SRCCOPY);
+}
+
 int32_t AnimatePlain(HDC dc, int32_t event)
 {
+    if (event == AnimStart)
+        StartMany();
+    if (event == AnimStop)
+        ReleaseMany();
     if (event != AnimTick) {
         PlainFreshScreen = 1;
         return 0;
@@ -36,6 +99,8 @@ int32_t AnimatePlain(HDC dc, int32_t event)
                                                              LogoSurface.Width, LogoSurface.Height, r1, r2);
         LogoSurface.X = place.X;
         LogoSurface.Y = place.Y;
+        DrawManyLogo(dc);
+        return 0;
     }
     DrawLogo(dc);
     return 0;

@@ -5,6 +5,7 @@
 #include "engine/fade_blend.h"
 #include "engine/falling_depth.h"
 #include "engine/modes.h"
+#include "engine/pixel_rect.h"
 #include "engine/placement.h"
 #include "native/tables.h"
 
@@ -74,6 +75,24 @@ TEST_CASE("Bounce starts with signs drawn before the place; it turns at the righ
              {40, 2, 0, -3, 0, 20, 40, 0, 0, 3}, {40, -50, 0, 3, 0, 150, 40, -50, 0, 3}, {3, 50, -5, 0, 1, 20, 0, 50, 5, 0}}) {
         const BounceMotion m = Moved({x, y, 0, 0, vx, vy, 0.0f, 0.0f, 0.0f}, wrap, h);
         CHECK_ROW((x, y, vx, vy, wrap, h), (m.BounceX, m.BounceY, m.VelX, m.VelY), (ex, ey, evx, evy));
+    }
+}
+using Edges = std::vector<int32_t>;
+static Edges EdgesOf(const PixelRect* r, int count) { Edges e; for (int i = 0; i < count; ++i) e.insert(e.end(), {r[i].Left, r[i].Top, r[i].Right, r[i].Bottom}); return e; }
+TEST_CASE("a tick's rectangles: clipped to the area, bounded together without empty ones, and what of one lies outside another") {
+    // A rectangle; it clipped to 100 × 80, and bounded with (20, 5, 30, 40).
+    for (auto [r, clipped, bound] : {std::tuple{PixelRect{-5, -5, 10, 10}, PixelRect{0, 0, 10, 10}, PixelRect{-5, -5, 30, 40}},
+             {{90, 70, 130, 90}, {90, 70, 100, 80}, {20, 5, 130, 90}}, {{100, 0, 120, 10}, {0, 0, 0, 0}, {20, 0, 120, 40}},
+             {{5, 5, 5, 9}, {0, 0, 0, 0}, {20, 5, 30, 40}}, {{-9, -9, -1, 40}, {0, 0, 0, 0}, {-9, -9, 30, 40}}}) {
+        const PixelRect found = ClipPixelRect(r, 100, 80), both = BoundingPixelRect(r, {20, 5, 30, 40});
+        CHECK_ROW((EdgesOf(&r, 1)), (EdgesOf(&found, 1), EdgesOf(&both, 1)), (EdgesOf(&clipped, 1), EdgesOf(&bound, 1)));
+    }
+    // Outer, inner; the parts: above, below, left, right of the inner one's part inside.
+    for (auto& [outer, inner, parts] : {std::tuple{PixelRect{0, 0, 10, 10}, PixelRect{2, 3, 6, 8}, Edges{0, 0, 10, 3, 0, 8, 10, 10,
+             0, 3, 2, 8, 6, 3, 10, 8}}, {{0, 0, 10, 10}, {-5, 4, 20, 20}, {0, 0, 10, 4}}, {{0, 0, 10, 10}, {20, 20, 30, 30},
+             {0, 0, 10, 10}}, {{0, 0, 10, 10}, {0, 0, 10, 10}, {}}, {{0, 0, 0, 10}, {0, 0, 5, 5}, {}}}) {
+        PixelRect found[4];
+        CHECK_ROW((EdgesOf(&outer, 1), EdgesOf(&inner, 1)), (EdgesOf(found, PixelRectOutside(outer, inner, found))), (parts));
     }
 }
 TEST_CASE("a Fade component follows the float factor and truncates toward the background; row and buffer sizes") {

@@ -18,6 +18,7 @@
 #include "shell/host.h"
 
 int LiveGdiObjects();
+int TakenSoFar();
 
 constexpr COLORREF Red = RGB(255, 0, 0), Green = RGB(0, 255, 0), Blue = RGB(0, 0, 255), Yellow = RGB(255, 255, 0),
                    Magenta = RGB(255, 0, 255), White = RGB(255, 255, 255), Bg = RGB(0x20, 0x30, 0x40);

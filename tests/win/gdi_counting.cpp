@@ -6,6 +6,7 @@ namespace {
 
 HANDLE Live[4096];
 int LiveCount;
+int Taken;
 
 void Publish()
 {
@@ -23,9 +24,13 @@ void Publish()
 }  // namespace
 
 int LiveGdiObjects() { return LiveCount; }
+int TakenSoFar() { return Taken; }
+HGLOBAL NoteAllocation(HGLOBAL allocated) { return ++Taken, allocated; }
+HANDLE NoteFileOpen(HANDLE opened) { return ++Taken, opened; }
 
 HANDLE NoteGdiObject(HANDLE created)
 {
+    ++Taken;
     if (created && LiveCount < 4096)
         Live[LiveCount++] = created;
     Publish();

@@ -23,16 +23,17 @@ TEST_CASE("tiles fill the client area column by column, the last of each cut off
 
 TEST_CASE("Static, Plain, Many and Bounce show their logos exactly at their places after every tick")
 {
-    // name, handler, mode, bounce speed, gravity, wrapping sides, whether a logo is ever partly outside
-    const struct { const char* Name; AnimationHandler Handler; int32_t Mode, Speed, Gravity, Wrap; bool Outside; } rows[] = {
+    // name, handler, mode, bounce speed, gravity, wrapping sides, whether a logo is ever partly outside, transparent colour
+    const struct { const char* Name; AnimationHandler Handler; int32_t Mode, Speed, Gravity, Wrap; bool Outside; int32_t Transparent = -1; } rows[] = {
         {"Static", AnimateStatic, ModeStatic, 0, 0, 0, false}, {"Plain", AnimatePlain, ModePlain, 0, 0, 0, false},
         {"Many: logos pile up, centred on points of the area", AnimatePlain, ModeMany, 0, 0, 0, true},
+        {"Many, green left out", AnimatePlain, ModeMany, 0, 0, 0, true, int32_t{Green}},
         {"Bounce", AnimateBounce, ModeBounce, 3, 0, 0, false}, {"Bounce with gravity, wrapping", AnimateBounce, ModeBounce, 10, 1, 1, true},
     };
     const Painter logo = Quarters(LW, LH);
     for (const auto& row : rows) {
         INFO(std::string(row.Name));
-        Scene scene(LW, LH, logo, AW, AH);
+        Scene scene(LW, LH, logo, AW, AH, row.Transparent);
         Settings->BounceSpeed = row.Speed, Settings->BounceGravity = row.Gravity, Settings->BounceWrapSides = row.Wrap;
         NormaliseSettings(Settings);
         Engine.CurrentMode = row.Mode;
@@ -47,7 +48,8 @@ TEST_CASE("Static, Plain, Many and Bounce show their logos exactly at their plac
                 std::fill(expected.Pixels.begin(), expected.Pixels.end(), Bg);
             for (int32_t y = std::max(0L, at.y); y < std::min<LONG>(AH, at.y + LH); ++y)
                 for (int32_t x = std::max(0L, at.x); x < std::min<LONG>(AW, at.x + LW); ++x)
-                    expected.Pixels[y * AW + x] = logo(x - at.x, y - at.y);
+                    if (logo(x - at.x, y - at.y) != COLORREF(row.Transparent))
+                        expected.Pixels[y * AW + x] = logo(x - at.x, y - at.y);
             wrongTicks += scene.Wrong(expected) != 0;
             outside += at.x < 0 || at.y < 0 || at.x + LW > AW || at.y + LH > AH;
         }
@@ -94,30 +96,35 @@ TEST_CASE("Fade blends the centred logo in, holds it, blends it out, clears the 
     }
 }
 
-TEST_CASE("every mode releases at stop all that it made at start and for its copies, and gives the pen back")
+TEST_CASE("every mode makes at its start all it holds, takes nothing more at its steps, releases it at stop and gives the pen back")
 {
-    // name, handler, transparent colour, Falling's count, ticks per run, objects held while running
-    const struct { const char* Name; AnimationHandler Handler; int32_t Transparent, Count, Ticks, Made; } rows[] = {
-        {"Bounce: a back buffer", AnimateBounce, -1, 0, 40, 2}, {"Fade", AnimateFade, -1, 0, 40, 4},
-        {"Drip: its pen", AnimateDrip, -1, 0, 40, 1}, {"Drip before its first step", AnimateDrip, -1, 0, 0, 0},
-        {"Falling: 15 transparent copies", AnimateFalling, int32_t{Green}, 15, 40, 6 + 15 * 4},
-        {"Falling: 1000 asked for, 50 made", AnimateFalling, -1, 1000, 40, 6 + 50 * 2},
-        {"Falling: -7", AnimateFalling, int32_t{Green}, -7, 40, 6},
+    // name, handler, mode, transparent colour, Falling's count, ticks per run, objects held while running
+    const struct { const char* Name; AnimationHandler Handler; int32_t Mode, Transparent, Count, Ticks, Made; } rows[] = {
+        {"Static", AnimateStatic, ModeStatic, -1, 0, 40, 0}, {"Plain", AnimatePlain, ModePlain, -1, 0, 40, 0},
+        {"Many: its mask", AnimatePlain, ModeMany, int32_t{Green}, 0, 40, 4}, {"Bounce", AnimateBounce, ModeBounce, -1, 0, 40, 0},
+        {"Fade: a section", AnimateFade, ModeFade, -1, 0, 40, 2}, {"Drip: its pen", AnimateDrip, ModeDrip, -1, 0, 40, 1},
+        {"Drip before its first step", AnimateDrip, ModeDrip, -1, 0, 0, 1},  // Falling: 3 surfaces, the darkening's 3, each copy's
+        {"Falling: 15 transparent copies", AnimateFalling, ModeFalling, int32_t{Green}, 15, 40, 6 + 3 + 15 * 4},
+        {"Falling: 1000 asked for, 50 made", AnimateFalling, ModeFalling, -1, 1000, 40, 6 + 3 + 50 * 2},
+        {"Falling: -7", AnimateFalling, ModeFalling, int32_t{Green}, -7, 40, 6},
     };
     for (const auto& row : rows) {
         INFO(std::string(row.Name));
         Scene scene(60, 40, Quarters(60, 40), AW, AH, row.Transparent);
         // Falling fast enough that copies leave and are replaced during the run.
         Settings->FallingLogoCount = row.Count, Settings->FallingSpeed = 300, Settings->FallingDirection = 15;
+        Engine.CurrentMode = row.Mode;
         const int before = LiveGdiObjects();
         std::srand(5);
-        int changes = 0;
+        int changes = 0, taken = 0;
         for (int run = 0; run < 2; ++run) {  // a new start in any state begins clean
             scene.Run(row.Handler, AnimStart);
+            const int takenAtStart = TakenSoFar();
             for (int tick = 0; tick < row.Ticks; ++tick, changes += LiveGdiObjects() != before + row.Made)
                 scene.Run(row.Handler, tick % 10 == 5 ? AnimRepaint : AnimTick);
+            taken += TakenSoFar() - takenAtStart;
         }
-        CHECK_EQ(changes, 0);
+        CHECK_EQ(std::pair(changes, taken), std::pair(0, 0));
         scene.Run(row.Handler, AnimStop);
         scene.Run(row.Handler, AnimStop);  // a second stop is harmless
         CHECK_EQ(LiveGdiObjects(), before);
@@ -223,4 +230,28 @@ TEST_CASE("transparent Falling copies leave out the transparent colour and let t
         return shown == Green ? Bg : shown;
     }), 0);
     scene.Run(AnimateFalling, AnimStop);
+}
+
+TEST_CASE("Falling shows after every step what composing and showing the whole frame shows; far copies are darkened")
+{
+    for (const int32_t transparent : {int32_t{Green}, -1}) {  // the first sized and darkened by depth, falling down; the other left
+        Scene scene(40, 30, Quarters(40, 30), AW, AH, transparent);
+        Settings->FallingLogoCount = 12, Settings->FallingSpeed = 40, Settings->FallingDirection = transparent < 0 ? FallLeft : FallDown;
+        Settings->FallingSizeByDepth = Settings->FallingFadeInDistance = transparent >= 0;
+        std::vector<Picture> frames[2];  // by the step alone; with a repaint before each step, which shows the whole frame
+        int undarkened = 0, wrongTicks = 0;
+        for (int whole = 0; whole < 2; ++whole) {
+            std::srand(3), scene.Run(AnimateFalling, AnimStart);
+            for (int tick = 0; tick < 60; ++tick) {
+                scene.Run(AnimateFalling, AnimRepaint, whole), scene.Run(AnimateFalling, AnimTick);
+                frames[whole].push_back(scene.Snap());
+                for (const COLORREF pixel : frames[whole].back().Pixels)
+                    undarkened += transparent >= 0 && (pixel == Red || pixel == Blue || pixel == Yellow);
+            }
+            scene.Run(AnimateFalling, AnimStop);
+        }
+        for (size_t tick = 0; tick < frames[0].size(); ++tick)
+            wrongTicks += frames[0][tick].Pixels != frames[1][tick].Pixels;
+        CHECK_EQ(std::pair(wrongTicks, undarkened), std::pair(0, 0));
+    }
 }
