@@ -49,7 +49,10 @@ if [ $check -eq 0 ]; then
 fi
 
 layers=("native build/native unit|tool" "native32 build/native32 unit32" "static32 build/win32 static"
-        "static64 build/win64 static" "wine build/win64 wine" "e2e build/win64 e2e" "e2e32 build/win64 e2e32")
+        "static64 build/win64 static" "wine build/win64 wine" "e2e build/win64 e2e")
+# The 32-bit saver's end-to-end cases only where Wine runs them: elsewhere
+# their failures would count as catches.
+[ $check -eq 1 ] || [ "$glimmora_wine_halves" != 32+64 ] || layers+=("e2e32 build/win64 e2e32")
 
 plant() {   # file, old, new: replaces the only occurrence of old, or fails
   OLD=$2 NEW=$3 perl -0777 -i -pe '

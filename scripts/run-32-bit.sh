@@ -3,7 +3,7 @@
 # 32-bit programs, else under qemu-i386's user-mode emulation, which needs
 # nothing registered with the kernel.
 set -eu
-if [ "$("$(dirname "$0")"/kernel-runs-32-bit.sh)" = yes ]; then
+if [ "${GLIMMORA_KERNEL_RUNS_32_BIT:-$("$(dirname "$0")"/kernel-runs-32-bit.sh)}" = yes ]; then
   echo "run directly: the kernel runs 32-bit programs"
   exec "$@"
 fi

@@ -47,15 +47,18 @@ run_layer() {   # name, build tree, label
 skip_line() { summary+=$(printf '%-40s skipped: %s' "$1" "$2")$'\n'; }
 
 run_layer "1. native unit tests (sanitized)" build/native "unit|tool"
-if [ "$(scripts/kernel-runs-32-bit.sh)" = yes ]; then kernel32=yes how="run directly"; else kernel32=no how="under qemu-i386"; fi
+# Asked once; scripts/run-32-bit.sh takes the answer from here.
+export GLIMMORA_KERNEL_RUNS_32_BIT=$(scripts/kernel-runs-32-bit.sh)
+how="run directly"
+[ $GLIMMORA_KERNEL_RUNS_32_BIT = yes ] || how="under qemu-i386"
 run_layer "   32-bit x87 build, $how" build/native32 unit32
 run_layer "   static checks of the 32-bit runtime" build/win32 static
 run_layer "   static checks of the 64-bit runtime" build/win64 static
 run_layer "2. unit tests under Wine" build/win64 wine
 run_layer "3. end-to-end tests under Wine" build/win64 e2e
-if [ $kernel32 = no ]; then
+if [ $GLIMMORA_KERNEL_RUNS_32_BIT = no ]; then
   skip_line "   end to end, 32-bit saver" "this kernel does not run 32-bit programs, so Wine cannot"
-elif [ "$(dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null || true)" != "install ok installed" ]; then
+elif [ "$glimmora_wine_halves" != 32+64 ]; then
   skip_line "   end to end, 32-bit saver" "Wine's 32-bit half (wine32:i386) is not installed"
 else
   run_layer "   end to end, 32-bit saver" build/win64 e2e32

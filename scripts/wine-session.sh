@@ -6,6 +6,8 @@
 # stops them; the EXIT trap calls it.
 glimmora_prefix=$PWD/build/win64/wineprefix
 scripts/wine-prefix.sh "$glimmora_prefix"
+# "32+64" where the prefix runs 32-bit programs too (scripts/wine-prefix.sh).
+glimmora_wine_halves=$(cat "$glimmora_prefix/.glimmora-ready")
 source scripts/xvfb.sh
 glimmora_end_session() { WINEPREFIX=$glimmora_prefix wineserver -k 2>/dev/null || true; glimmora_stop_xvfb; }
 trap glimmora_end_session EXIT

@@ -151,14 +151,14 @@ static int32_t GdiCoordinate(int64_t value)
     return static_cast<int32_t>(value > Limit ? Limit : value < -Limit ? -Limit : value);
 }
 
-BounceRect BounceLogoRect(const BounceMotion& motion, const BounceRules& rules)
+PixelRect BounceLogoRect(const BounceMotion& motion, const BounceRules& rules)
 {
     const int64_t left = motion.BounceX, top = motion.BounceY;
     return {GdiCoordinate(left), GdiCoordinate(top), GdiCoordinate(left + rules.Width),
             GdiCoordinate(top + rules.Height)};
 }
 
-BounceRect BounceCopyRect(const BounceMotion& motion, const BounceRules& rules)
+PixelRect BounceCopyRect(const BounceMotion& motion, const BounceRules& rules)
 {
     const int64_t minX = motion.BounceX < motion.PrevX ? motion.BounceX : motion.PrevX;
     const int64_t maxX = motion.BounceX < motion.PrevX ? motion.PrevX : motion.BounceX;

@@ -41,12 +41,9 @@ void StartBounce(BounceMotion* motion, const BounceRules& rules, int (*random)()
 // One tick's move and the edge rules; PrevX and PrevY are left as they are.
 void MoveBounce(BounceMotion* motion, const BounceRules& rules);
 
-// Edges as GDI takes them: right and bottom exclusive.
-using BounceRect = PixelRect;
-
 // The logo at this tick's place.
-BounceRect BounceLogoRect(const BounceMotion& motion, const BounceRules& rules);
+PixelRect BounceLogoRect(const BounceMotion& motion, const BounceRules& rules);
 
 // What a tick changes on the screen: the previous and the current place
 // together, with 5 pixels to spare right and below.
-BounceRect BounceCopyRect(const BounceMotion& motion, const BounceRules& rules);
+PixelRect BounceCopyRect(const BounceMotion& motion, const BounceRules& rules);

@@ -26,15 +26,7 @@ static void ReleaseFade()
         GlobalFree(FadeState.SourcePixels);
         FadeState.SourcePixels = nullptr;
     }
-    // The context first: a bitmap still selected into one cannot be deleted.
-    if (FadeState.FrameDC) {
-        DeleteDC(FadeState.FrameDC);
-        FadeState.FrameDC = nullptr;
-    }
-    if (FadeState.FrameBitmap) {
-        DeleteObject(FadeState.FrameBitmap);
-        FadeState.FrameBitmap = nullptr;
-    }
+    DeleteSurface(&FadeState.FrameDC, &FadeState.FrameBitmap);
     FadeState.FramePixels = nullptr;
 }
 

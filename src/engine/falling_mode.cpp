@@ -44,17 +44,6 @@ struct FallingState {
 // Zero until StartFalling sets it up, so that it takes no room in the file.
 static FallingState Falling;
 
-// A context goes before the bitmap selected into it.
-static void DeleteSurface(HDC* dc, HBITMAP* bitmap)
-{
-    if (*dc)
-        DeleteDC(*dc);
-    if (*bitmap)
-        DeleteObject(*bitmap);
-    *dc = nullptr;
-    *bitmap = nullptr;
-}
-
 static void ReleaseCopy(FallingLogo* logo)
 {
     DeleteSurface(&logo->ColourDC, &logo->ColourBitmap);
@@ -92,20 +81,17 @@ static void MakeCopySurfaces(HDC windowDC)
     const int32_t count = FallingCopiesInUse(Settings->FallingLogoCount);
     for (int32_t i = 0; i < count; ++i) {
         FallingLogo& logo = Falling.Logos[i];
-        logo.ColourDC = CreateCompatibleDC(LogoSurface.MemoryDC);
-        logo.ColourBitmap = CreateCompatibleBitmap(LogoSurface.DisplayDC, width, height);
-        SelectObject(logo.ColourDC, logo.ColourBitmap);
+        logo.ColourDC = MakeSurface(&logo.ColourBitmap, width, height);
+        SetStretchBltMode(logo.ColourDC, HALFTONE);
         if (LogoSurface.DrawTransparent) {
-            logo.MaskDC = CreateCompatibleDC(LogoSurface.MemoryDC);
-            logo.MaskBitmap = CreateCompatibleBitmap(LogoSurface.DisplayDC, width, height);
-            SelectObject(logo.MaskDC, logo.MaskBitmap);
+            // A colour bitmap: white stays white (see through), black stays black.
+            logo.MaskDC = MakeSurface(&logo.MaskBitmap, width, height);
+            SetStretchBltMode(logo.MaskDC, BLACKONWHITE);
         }
     }
     if (!Settings->FallingFadeInDistance || count == 0)
         return;
-    Falling.ScratchDC = CreateCompatibleDC(windowDC);
-    Falling.ScratchBitmap = CreateCompatibleBitmap(windowDC, width, height);
-    SelectObject(Falling.ScratchDC, Falling.ScratchBitmap);
+    Falling.ScratchDC = MakeSurface(&Falling.ScratchBitmap, width, height);
     Falling.StandInBitmap = CreateCompatibleBitmap(windowDC, 1, 1);
     const size_t bytes = DarkeningBufferBytes(width, height);
     if (bytes) {
@@ -120,33 +106,22 @@ static void StartFalling(HDC windowDC)
     Falling.FirstStepPending = TRUE;
     Falling.WholeFramePending = TRUE;
 
-    Falling.BackBufferDC = CreateCompatibleDC(LogoSurface.MemoryDC);
-    Falling.BackBufferBitmap =
-        CreateCompatibleBitmap(LogoSurface.DisplayDC, LogoSurface.ClientWidth, LogoSurface.ClientHeight);
-    SelectObject(Falling.BackBufferDC, Falling.BackBufferBitmap);
+    Falling.BackBufferDC = MakeSurface(&Falling.BackBufferBitmap, LogoSurface.ClientWidth, LogoSurface.ClientHeight);
     SelectObject(Falling.BackBufferDC, GetStockObject(NULL_PEN));
     SelectObject(Falling.BackBufferDC, LogoSurface.BackgroundBrush);
 
     // The mask keys on the logo's top-left pixel, which need not be the
     // transparent colour: that pixel's colour is what overlapping copies see through.
-    Falling.LogoMaskDC = CreateCompatibleDC(LogoSurface.MemoryDC);
-    Falling.LogoMaskBitmap = CreateBitmap(width, height, 1, 1, nullptr);
-    SelectObject(Falling.LogoMaskDC, Falling.LogoMaskBitmap);
-    const COLORREF formerBackground = SetBkColor(LogoSurface.MemoryDC, GetPixel(LogoSurface.MemoryDC, 0, 0));
-    BitBlt(Falling.LogoMaskDC, 0, 0, width, height, LogoSurface.MemoryDC, 0, 0, SRCCOPY);
-    SetBkColor(LogoSurface.MemoryDC, formerBackground);
+    Falling.LogoMaskDC = MakeLogoMask(&Falling.LogoMaskBitmap, GetPixel(LogoSurface.MemoryDC, 0, 0));
 
-    Falling.LogoCopyDC = CreateCompatibleDC(LogoSurface.MemoryDC);
-    Falling.LogoCopyBitmap = CreateCompatibleBitmap(LogoSurface.DisplayDC, width, height);
-    SelectObject(Falling.LogoCopyDC, Falling.LogoCopyBitmap);
-    if (LogoSurface.DrawTransparent) {
-        RECT all = {0, 0, width, height};
-        FillRect(Falling.LogoCopyDC, &all, LogoSurface.BackgroundBrush);
-        TransparentBlt(Falling.LogoCopyDC, 0, 0, width, height, LogoSurface.MemoryDC, 0, 0, width, height,
-                       static_cast<UINT>(PackageTrailer.TransparentColor));
-    } else {
+    Falling.LogoCopyDC = MakeSurface(&Falling.LogoCopyBitmap, width, height);
+    if (LogoSurface.DrawTransparent)
+        DrawLogoOverBackground(Falling.LogoCopyDC, width, height);
+    else
         BitBlt(Falling.LogoCopyDC, 0, 0, width, height, LogoSurface.MemoryDC, 0, 0, SRCCOPY);
-    }
+    // Copies are made smaller by averaging.
+    SetStretchBltMode(LogoSurface.MemoryDC, HALFTONE);
+    SetStretchBltMode(Falling.LogoCopyDC, HALFTONE);
 
     Falling.Direction = ChooseFallDirection(Settings->FallingDirection, std::rand);
     Falling.Step = FallStepFor(Falling.Direction, Settings->FallingSpeed, ControlPanelPreview != FALSE);
@@ -187,9 +162,7 @@ static void DarkenCopy(FallingLogo* logo, HDC windowDC)
         HDC scratchDC = Falling.ScratchDC;
         RECT all = {0, 0, LogoSurface.Width, LogoSurface.Height};
         FillRect(scratchDC, &all, LogoSurface.BackgroundBrush);
-        BitBlt(scratchDC, 0, 0, width, height, logo->ColourDC, 0, 0, SRCINVERT);
-        BitBlt(scratchDC, 0, 0, width, height, logo->MaskDC, 0, 0, SRCAND);
-        BitBlt(scratchDC, 0, 0, width, height, logo->ColourDC, 0, 0, SRCINVERT);
+        CopyThroughMask(scratchDC, 0, 0, width, height, logo->ColourDC, logo->MaskDC);
         BitBlt(logo->ColourDC, 0, 0, width, height, scratchDC, 0, 0, SRCCOPY);
     }
 }
@@ -203,18 +176,12 @@ static void ReplaceFallingLogo(FallingLogo* logo, HDC windowDC)
     const int32_t copyWidth = logo->Place.CopyWidth, copyHeight = logo->Place.CopyHeight;
 
     if (logo->MaskDC) {
-        // A colour bitmap: white stays white (see through), black stays black.
-        if (sizeByDepth) {
-            SetStretchBltMode(logo->MaskDC, BLACKONWHITE);
+        if (sizeByDepth)
             StretchBlt(logo->MaskDC, 0, 0, copyWidth, copyHeight, Falling.LogoMaskDC, 0, 0, width, height, SRCCOPY);
-        } else {
+        else
             BitBlt(logo->MaskDC, 0, 0, copyWidth, copyHeight, Falling.LogoMaskDC, 0, 0, SRCCOPY);
-        }
     }
 
-    SetStretchBltMode(logo->ColourDC, HALFTONE);
-    SetStretchBltMode(LogoSurface.MemoryDC, HALFTONE);
-    SetStretchBltMode(Falling.LogoCopyDC, HALFTONE);
     if (sizeByDepth)
         StretchBlt(logo->ColourDC, 0, 0, copyWidth, copyHeight, Falling.LogoCopyDC, 0, 0, width, height, SRCCOPY);
     else
@@ -283,12 +250,8 @@ static void StepFalling(HDC windowDC)
         const FallingPlace& place = logo.Place;
         if (LogoSurface.DrawTransparent && j > 0 && OverlapsEarlierCopy(j)) {
             // Copy where the mask is black, what lay there where it is white.
-            BitBlt(Falling.BackBufferDC, place.ScreenX, place.ScreenY, place.CopyWidth, place.CopyHeight,
-                   logo.ColourDC, 0, 0, SRCINVERT);
-            BitBlt(Falling.BackBufferDC, place.ScreenX, place.ScreenY, place.CopyWidth, place.CopyHeight,
-                   logo.MaskDC, 0, 0, SRCAND);
-            BitBlt(Falling.BackBufferDC, place.ScreenX, place.ScreenY, place.CopyWidth, place.CopyHeight,
-                   logo.ColourDC, 0, 0, SRCINVERT);
+            CopyThroughMask(Falling.BackBufferDC, place.ScreenX, place.ScreenY, place.CopyWidth, place.CopyHeight,
+                            logo.ColourDC, logo.MaskDC);
         } else {
             // On plain background the copy's transparent area already holds the background.
             BitBlt(Falling.BackBufferDC, place.ScreenX, place.ScreenY, place.CopyWidth, place.CopyHeight,

@@ -34,9 +34,8 @@ static void ScaleForControlPanel(int32_t width, int32_t height)
     GetClientRect(GetDesktopWindow(), &desktop);
     const LogoPosition size = ScaledLogoSize(LogoSurface.ClientWidth, LogoSurface.ClientHeight, desktop.right,
                                              desktop.bottom, width, height);
-    HBITMAP scaled = CreateCompatibleBitmap(LogoSurface.DisplayDC, size.X, size.Y);
-    HDC scaledDC = CreateCompatibleDC(LogoSurface.DisplayDC);
-    SelectObject(scaledDC, scaled);
+    HBITMAP scaled;
+    HDC scaledDC = MakeSurface(&scaled, size.X, size.Y);
     SetStretchBltMode(LogoSurface.MemoryDC, HALFTONE);
     SetStretchBltMode(scaledDC, HALFTONE);
     StretchBlt(scaledDC, 0, 0, size.X, size.Y, LogoSurface.MemoryDC, 0, 0, width, height, SRCCOPY);
@@ -81,25 +80,10 @@ void LoadLogoSurface()
     Settings->UseTransparency = PackageTrailer.TransparentColor >= 0;
 }
 
-// Contexts go before the bitmaps selected into them: a selected bitmap cannot be deleted.
 void ReleaseLogoSurface()
 {
-    if (LogoSurface.MemoryDC) {
-        DeleteDC(LogoSurface.MemoryDC);
-        LogoSurface.MemoryDC = nullptr;
-    }
-    if (LogoSurface.UnscaledDC) {
-        DeleteDC(LogoSurface.UnscaledDC);
-        LogoSurface.UnscaledDC = nullptr;
-    }
-    if (LogoSurface.Bitmap) {
-        DeleteObject(LogoSurface.Bitmap);
-        LogoSurface.Bitmap = nullptr;
-    }
-    if (LogoSurface.UnscaledBitmap) {
-        DeleteObject(LogoSurface.UnscaledBitmap);
-        LogoSurface.UnscaledBitmap = nullptr;
-    }
+    DeleteSurface(&LogoSurface.MemoryDC, &LogoSurface.Bitmap);
+    DeleteSurface(&LogoSurface.UnscaledDC, &LogoSurface.UnscaledBitmap);
     LogoSurface.X = LogoSurface.Y = LogoSurface.Width = LogoSurface.Height = 0;
     LogoSurface.UnscaledWidth = LogoSurface.UnscaledHeight = 0;
 }
@@ -125,4 +109,50 @@ void DrawLogo(HDC dc)
     for (int32_t column = 0; column < columns; ++column)
         for (int32_t row = 0; row < rows; ++row)
             CopyLogo(dc, column * width, row * height, width, height);
+}
+
+HDC MakeSurface(HBITMAP* bitmap, int32_t width, int32_t height)
+{
+    HDC dc = CreateCompatibleDC(LogoSurface.DisplayDC);
+    *bitmap = CreateCompatibleBitmap(LogoSurface.DisplayDC, width, height);
+    SelectObject(dc, *bitmap);
+    return dc;
+}
+
+HDC MakeLogoMask(HBITMAP* bitmap, COLORREF key)
+{
+    const int32_t width = LogoSurface.Width, height = LogoSurface.Height;
+    HDC dc = CreateCompatibleDC(LogoSurface.DisplayDC);
+    *bitmap = CreateBitmap(width, height, 1, 1, nullptr);
+    SelectObject(dc, *bitmap);
+    // A colour-to-monochrome copy turns the source's background colour white.
+    const COLORREF formerBackground = SetBkColor(LogoSurface.MemoryDC, key);
+    BitBlt(dc, 0, 0, width, height, LogoSurface.MemoryDC, 0, 0, SRCCOPY);
+    SetBkColor(LogoSurface.MemoryDC, formerBackground);
+    return dc;
+}
+
+void DeleteSurface(HDC* dc, HBITMAP* bitmap)
+{
+    if (*dc)
+        DeleteDC(*dc);
+    if (*bitmap)
+        DeleteObject(*bitmap);
+    *dc = nullptr;
+    *bitmap = nullptr;
+}
+
+void DrawLogoOverBackground(HDC dc, int32_t width, int32_t height)
+{
+    RECT all = {0, 0, width, height};
+    FillRect(dc, &all, LogoSurface.BackgroundBrush);
+    TransparentBlt(dc, 0, 0, width, height, LogoSurface.MemoryDC, 0, 0, width, height,
+                   static_cast<UINT>(PackageTrailer.TransparentColor));
+}
+
+void CopyThroughMask(HDC target, int32_t x, int32_t y, int32_t width, int32_t height, HDC source, HDC mask)
+{
+    BitBlt(target, x, y, width, height, source, 0, 0, SRCINVERT);
+    BitBlt(target, x, y, width, height, mask, 0, 0, SRCAND);
+    BitBlt(target, x, y, width, height, source, 0, 0, SRCINVERT);
 }

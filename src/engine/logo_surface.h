@@ -32,3 +32,14 @@ extern LogoSurfaceRecord LogoSurface;
 void LoadLogoSurface();
 void ReleaseLogoSurface();
 void DrawLogo(HDC dc);
+
+// A memory context holding a new bitmap of that size, laid out like the display's.
+HDC MakeSurface(HBITMAP* bitmap, int32_t width, int32_t height);
+// A memory context holding a one-bit mask of the logo: white where it has the `key` colour.
+HDC MakeLogoMask(HBITMAP* bitmap, COLORREF key);
+// A context goes before the bitmap selected into it; both become null.
+void DeleteSurface(HDC* dc, HBITMAP* bitmap);
+// `source` where `mask` is black, what `target` holds where it is white; both read from their origin.
+void CopyThroughMask(HDC target, int32_t x, int32_t y, int32_t width, int32_t height, HDC source, HDC mask);
+// The logo's top-left `width` × `height` over the background, its transparent colour left out.
+void DrawLogoOverBackground(HDC dc, int32_t width, int32_t height);

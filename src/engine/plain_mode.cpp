@@ -22,16 +22,8 @@ static ManySurfaces Many;
 
 static void ReleaseMany()
 {
-    // Contexts go before the bitmaps selected into them.
-    if (Many.MaskDC)
-        DeleteDC(Many.MaskDC);
-    if (Many.ScratchDC)
-        DeleteDC(Many.ScratchDC);
-    if (Many.MaskBitmap)
-        DeleteObject(Many.MaskBitmap);
-    if (Many.ScratchBitmap)
-        DeleteObject(Many.ScratchBitmap);
-    Many = {};
+    DeleteSurface(&Many.MaskDC, &Many.MaskBitmap);
+    DeleteSurface(&Many.ScratchDC, &Many.ScratchBitmap);
 }
 
 static void StartMany()
@@ -39,17 +31,8 @@ static void StartMany()
     ReleaseMany();
     if (Engine.CurrentMode != ModeMany || !LogoSurface.DrawTransparent || !LogoSurface.MemoryDC)
         return;
-    const int32_t width = LogoSurface.Width, height = LogoSurface.Height;
-    Many.MaskDC = CreateCompatibleDC(LogoSurface.MemoryDC);
-    Many.MaskBitmap = CreateBitmap(width, height, 1, 1, nullptr);
-    SelectObject(Many.MaskDC, Many.MaskBitmap);
-    const COLORREF formerBackground =
-        SetBkColor(LogoSurface.MemoryDC, static_cast<COLORREF>(PackageTrailer.TransparentColor));
-    BitBlt(Many.MaskDC, 0, 0, width, height, LogoSurface.MemoryDC, 0, 0, SRCCOPY);
-    SetBkColor(LogoSurface.MemoryDC, formerBackground);
-    Many.ScratchDC = CreateCompatibleDC(LogoSurface.MemoryDC);
-    Many.ScratchBitmap = CreateCompatibleBitmap(LogoSurface.DisplayDC, width, height);
-    SelectObject(Many.ScratchDC, Many.ScratchBitmap);
+    Many.MaskDC = MakeLogoMask(&Many.MaskBitmap, static_cast<COLORREF>(PackageTrailer.TransparentColor));
+    Many.ScratchDC = MakeSurface(&Many.ScratchBitmap, LogoSurface.Width, LogoSurface.Height);
 }
 
 // The screen where the mask is white, the logo where it is black: what
@@ -62,9 +45,7 @@ static void DrawManyLogo(HDC dc)
     }
     const int32_t x = LogoSurface.X, y = LogoSurface.Y, width = LogoSurface.Width, height = LogoSurface.Height;
     BitBlt(Many.ScratchDC, 0, 0, width, height, dc, x, y, SRCCOPY);
-    BitBlt(Many.ScratchDC, 0, 0, width, height, LogoSurface.MemoryDC, 0, 0, SRCINVERT);
-    BitBlt(Many.ScratchDC, 0, 0, width, height, Many.MaskDC, 0, 0, SRCAND);
-    BitBlt(Many.ScratchDC, 0, 0, width, height, LogoSurface.MemoryDC, 0, 0, SRCINVERT);
+    CopyThroughMask(Many.ScratchDC, 0, 0, width, height, LogoSurface.MemoryDC, Many.MaskDC);
     BitBlt(dc, x, y, width, height, Many.ScratchDC, 0, 0, SRCCOPY);
 }
 

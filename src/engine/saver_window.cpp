@@ -53,17 +53,11 @@ void DispatchAnimEvent(HWND window, HDC dc, int32_t event)
 static void CompositeOntoBackground()
 {
     const int32_t width = LogoSurface.NaturalWidth, height = LogoSurface.NaturalHeight;
-    HDC scratchDC = CreateCompatibleDC(LogoSurface.DisplayDC);
-    HBITMAP scratch = CreateCompatibleBitmap(LogoSurface.DisplayDC, width, height);
-    HGDIOBJ previous = SelectObject(scratchDC, scratch);
-    RECT all = {0, 0, width, height};
-    FillRect(scratchDC, &all, LogoSurface.BackgroundBrush);
-    TransparentBlt(scratchDC, 0, 0, width, height, LogoSurface.MemoryDC, 0, 0, width, height,
-                   static_cast<UINT>(PackageTrailer.TransparentColor));
+    HBITMAP scratch;
+    HDC scratchDC = MakeSurface(&scratch, width, height);
+    DrawLogoOverBackground(scratchDC, width, height);
     BitBlt(LogoSurface.MemoryDC, 0, 0, width, height, scratchDC, 0, 0, SRCCOPY);
-    SelectObject(scratchDC, previous);
-    DeleteDC(scratchDC);
-    DeleteObject(scratch);
+    DeleteSurface(&scratchDC, &scratch);
 }
 
 void StartMode(HWND window, HDC dc)
