@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "config_file.h"
+#include "saver/config_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

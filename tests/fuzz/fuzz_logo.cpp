@@ -7,7 +7,7 @@
 // decoder and the flattening of transparency see the mutated data.
 #include <vector>
 
-#include "logo_input.h"
+#include "images/logo_input.h"
 
 namespace {
 

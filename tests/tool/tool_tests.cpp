@@ -1,12 +1,12 @@
 // The authoring tool: its walk through a Windows program, then the built tool run as a user would, on files in a scratch directory.
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include "installer/msi_package.h"
 #include "native/tables.h"
-#include "tool/sample_files.h"
 #include "package/bmp_format.h"
 #include "package/saver_trailer.h"
-#include "msi_package.h"
-#include "saver_fields.h"
-#include "string_resource.h"
+#include "saver/saver_fields.h"
+#include "saver/string_resource.h"
+#include "tool/sample_files.h"
 
 #include <sys/wait.h>
 #include <algorithm>

@@ -9,7 +9,7 @@
 #include <shellapi.h>
 #endif
 
-#include "verbs.h"
+#include "verbs/verbs.h"
 
 static void PrintHelp()
 {

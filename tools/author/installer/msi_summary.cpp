@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "msi_package.h"
+#include "installer/msi_package.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "file_io.h"
-#include "logo_input.h"
-#include "saver_file.h"
+#include "images/logo_input.h"
+#include "saver/saver_file.h"
 #include "text_encoding.h"
-#include "verbs.h"
+#include "verbs/verbs.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Reading "Key = Value" lines.
-#include "config_file.h"
+#include "saver/config_file.h"
 
 static std::string Trim(const std::string& text)
 {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "saver_fields.h"
+#include "saver/saver_fields.h"
 
 enum ExitCode {
     ExitSuccess = 0,

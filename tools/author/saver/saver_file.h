@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "package/saver_trailer.h"
-#include "string_resource.h"
+#include "saver/string_resource.h"
 
 // The trailer of a saver nobody has configured yet: the runtime's defaults,
 // the drip mode's values (which those defaults leave open), no transparent colour.

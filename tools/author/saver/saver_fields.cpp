@@ -1,14 +1,14 @@
 // Field options, config entries, and writing checked values into a trailer.
-#include "saver_fields.h"
+#include "saver/saver_fields.h"
 
 #include <cctype>
 #include <climits>
 #include <cstring>
 
-#include "config_file.h"
-#include "msi_package.h"
-#include "saver_file.h"
-#include "string_resource.h"
+#include "installer/msi_package.h"
+#include "saver/config_file.h"
+#include "saver/saver_file.h"
+#include "saver/string_resource.h"
 #include "text_encoding.h"
 
 const IdentityField IdentityFields[IdentityFieldCount] = {

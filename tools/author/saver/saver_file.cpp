@@ -1,5 +1,5 @@
 // Building a saver file from a runtime, a logo and a trailer, and reading one back.
-#include "saver_file.h"
+#include "saver/saver_file.h"
 
 #include <climits>
 #include <cstdio>

@@ -2,7 +2,7 @@
 #include <climits>
 #include <cstring>
 
-#include "logo_input.h"
+#include "images/logo_input.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG

@@ -1,5 +1,5 @@
 // Logo files: format by signature, PNG chunk checks, flattening of alpha.
-#include "logo_input.h"
+#include "images/logo_input.h"
 
 #include <cstdio>
 #include <cstring>

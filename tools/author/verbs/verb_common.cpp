@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "file_io.h"
-#include "verbs.h"
+#include "verbs/verbs.h"
 
 int Complain(int code, const std::string& problem)
 {

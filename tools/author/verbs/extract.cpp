@@ -5,8 +5,8 @@
 
 #include "file_io.h"
 #include "package/bmp_format.h"
-#include "saver_file.h"
-#include "verbs.h"
+#include "saver/saver_file.h"
+#include "verbs/verbs.h"
 
 static void PrintExtractHelp()
 {

@@ -6,9 +6,9 @@
 
 #include "file_io.h"
 #include "package/bmp_format.h"
-#include "saver_file.h"
+#include "saver/saver_file.h"
 #include "text_encoding.h"
-#include "verbs.h"
+#include "verbs/verbs.h"
 
 namespace {
 

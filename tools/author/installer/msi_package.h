@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "string_resource.h"
+#include "saver/string_resource.h"
 
 using Sha1Digest = std::array<uint8_t, 20>;
 Sha1Digest Sha1(const uint8_t* data, size_t size);

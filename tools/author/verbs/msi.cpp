@@ -14,12 +14,12 @@
 #include <utime.h>
 #endif
 
-#include "config_file.h"
 #include "file_io.h"
-#include "msi_package.h"
-#include "saver_file.h"
+#include "installer/msi_package.h"
+#include "saver/config_file.h"
+#include "saver/saver_file.h"
 #include "text_encoding.h"
-#include "verbs.h"
+#include "verbs/verbs.h"
 
 namespace {
 

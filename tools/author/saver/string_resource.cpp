@@ -1,6 +1,6 @@
 // The PE walk to string resource 1: DOS header, PE header, section table,
 // resource directory (type, name, language), string block.
-#include "string_resource.h"
+#include "saver/string_resource.h"
 
 namespace {
 

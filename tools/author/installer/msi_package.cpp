@@ -1,5 +1,5 @@
 // The codes, versions and WiX source of a saver's Windows Installer package.
-#include "msi_package.h"
+#include "installer/msi_package.h"
 
 #include <cstdio>
 #include <cstring>
