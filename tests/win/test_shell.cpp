@@ -113,6 +113,27 @@ TEST_CASE("a package file gives its logo and normalised settings, or is refused 
     CHECK_EQ(ReadPackage(path.c_str()), 1);  // missing
 }
 
+TEST_CASE("a package after more than 4 GiB of other bytes is read from its place")
+{
+    std::vector<uint32_t> pixels(3 * 2, 0x654321);
+    const Bytes logo = EncodeBmp24(3, 2, pixels.data());
+    SaverTrailer trailer = {};
+    ApplyDefaultTrailer(&trailer);
+    trailer.ImageSize = static_cast<int32_t>(logo.size());
+    Bytes bytes = logo;
+    bytes.insert(bytes.end(), reinterpret_cast<uint8_t*>(&trailer), reinterpret_cast<uint8_t*>(&trailer + 1));
+    char path[MAX_PATH];
+    GetTempPathA(MAX_PATH, path), std::strcat(path, "glimmora-large.scr");
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    LONG high = 1;  // what lies before reads as zeros and takes no room on the disk
+    SetFilePointer(file, 300, &high, FILE_BEGIN);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr), CloseHandle(file);
+    CHECK_EQ(ReadPackage(path), 0);
+    CHECK((PackageImage && std::memcmp(PackageImage, logo.data(), logo.size()) == 0));
+    FreePackageImage(), DeleteFileA(path);
+}
+
 TEST_CASE("settings are saved under the saver's key and apply only as exactly 100 binary bytes")
 {
     const char* const SaverKey = "Software\\Glimmora\\Savers\\Registry Test.7a";
