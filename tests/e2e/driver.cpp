@@ -133,15 +133,15 @@ std::string AnswerMessageBox(const Process& process, const char* title)
     return text;
 }
 void PressDialogButton(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, id, LPARAM(GetDlgItem(dialog, id))); }
-std::vector<COLORREF> ScreenPixels()
+std::vector<COLORREF> ScreenPixels(int left, int top, int width, int height)
 {
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    width = width ? width : GetSystemMetrics(SM_CXSCREEN), height = height ? height : GetSystemMetrics(SM_CYSCREEN);
     BITMAPINFO format = {{sizeof format.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     std::vector<COLORREF> pixels(size_t(width) * height);
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
     SelectObject(memory, old);
     GetDIBits(memory, bitmap, 0, UINT(height), pixels.data(), &format, DIB_RGB_COLORS);
     DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(nullptr, screen);
