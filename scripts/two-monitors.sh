@@ -12,7 +12,7 @@ scripts/wine-prefix.sh "$prefix" >/dev/null
 # -noreset: without it the server resets when xrandr disconnects, and the monitors are gone.
 GLIMMORA_SCREEN=2048x768x24 GLIMMORA_XVFB_OPTIONS=-noreset
 source scripts/xvfb.sh
-export WINEPREFIX=$prefix GLIMMORA_WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$prefix GLIMMORA_WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" GLIMMORA_MONITORS=2
 trap 'wineserver -k 2>/dev/null || true; glimmora_stop_xvfb' EXIT
 xrandr --setmonitor LEFT 1024/271x768/203+0+0 screen
 xrandr --setmonitor '*RIGHT' 1024/271x768/203+1024+0 none   # '*': the primary

@@ -52,10 +52,9 @@ HWND WaitForWindow(DWORD processId, const char* className, const char* title, DW
 // Waits for a message box with that title, reads its message and presses OK; "" when none showed.
 std::string AnswerMessageBox(const Process& process, const char* title);
 void PressDialogButton(HWND dialog, int id);
-// Rows top-down, of the primary screen unless a width and height are given.
-std::vector<COLORREF> ScreenPixels(int left = 0, int top = 0, int width = 0, int height = 0);
+std::vector<COLORREF> ScreenPixels();  // of the virtual screen, every monitor; rows top-down
 COLORREF TestLogoAt(int x, int y);
-// Screen pixels that differ from a logo of that size centred on the background.
+// Screen pixels that differ from a logo of that size centred on the background (of the virtual screen).
 int WrongPixels(int width, int height, const std::function<COLORREF(int x, int y)>& logo = TestLogoAt);
 void PressKey(WORD virtualKey);
 void MoveMouseTo(int x, int y);

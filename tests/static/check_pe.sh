@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Checks a built runtime without running it: PE32 or PE32+ as asked, the
-# Windows GUI subsystem, only imports that every supported Windows exports
-# (the reviewed list), at most max-bytes long (0: any length), no static
-# constructors in the objects it is linked from (it starts without the C
-# runtime, so nothing would run them), and for PE32 no instruction that a
-# Pentium lacks.
+# Windows GUI subsystem, only imports on the reviewed list, at most max-bytes
+# long (0: any length), for PE32 nothing a Pentium lacks, and no static
+# constructors in the objects it is linked from: it starts without the C
+# runtime, so nothing would run them.
 #   check_pe.sh objdump runtime PE32|PE32+ max-bytes imports-list object-or-archive...
 set -eu
 objdump=$1 file=$2 magic=$3 limit=$4 allowed=$5
@@ -31,7 +30,6 @@ unlisted=$(comm -23 <(echo "$imports" | sort -u) <(echo "$listed" | sort -u))
 [ -z "$unlisted" ] || fail "imports what some supported Windows lacks (see $allowed):" $unlisted
 size=$(wc -c < "$file")
 [ "$limit" -eq 0 ] || [ "$size" -le "$limit" ] || fail "$size bytes, more than $limit"
-# The 32-bit one runs on a Pentium.
 [ "$magic" != PE32 ] || "$(dirname "$0")/beyond_pentium.sh" "$objdump" "$file" || failed=1
 for object in "$@"; do
   sections=$("$objdump" -h "$object") || fail "cannot read $object"

@@ -24,7 +24,6 @@ void Publish()
 }  // namespace
 
 bool RefuseHalftone;
-int StretchModeUnlessRefused(HDC dc, int mode) { return RefuseHalftone && mode == HALFTONE ? 0 : SetStretchBltMode(dc, mode); }
 
 int LiveGdiObjects() { return LiveCount; }
 int TakenSoFar() { return Taken; }

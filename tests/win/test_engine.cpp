@@ -200,68 +200,60 @@ TEST_CASE("Drip draws the logo centred and slides whole columns of it down")
     scene.Run(AnimateDrip, AnimStop);
 }
 
-TEST_CASE("transparent Falling copies leave out the transparent colour and let the nearer one's key show through, also without msimg32")
+TEST_CASE("transparent Falling copies leave out the transparent colour and let the nearer one's key show through")
 {
-    const auto withMsimg32 = OptionalSystemEntries().TransparentBlt;
-    for (const bool without : {false, true}) {
-        CAPTURE(without);
-        SystemEntries.TransparentBlt = without ? nullptr : withMsimg32;
-        // The left half is the top-left colour (the mask's key), top right the transparent colour, bottom right blue.
-        const Painter logo = [](int32_t x, int32_t y) { return x < 20 ? Magenta : y < 15 ? Green : Blue; };
-        Scene scene(40, 30, logo, 100, 80, int32_t{Green});
-        Settings->FallingLogoCount = 2, Settings->FallingSpeed = 0, Settings->FallingDirection = FallDown;
-        Settings->FallingSizeByDepth = 0, Settings->FallingFadeInDistance = 0;
-        // A seed for two overlapping copies at full size with different depths.
-        unsigned seed = 0;
-        RECT places[2], overlap;
-        int depths[2] = {};
-        while (depths[0] == depths[1] || !IntersectRect(&overlap, &places[0], &places[1])) {
-            std::srand(++seed);
-            for (int i = 0; i < 2; ++i) {
-                depths[i] = std::rand() % 90;
-                const int32_t x = std::rand() % 100 - 20, y = std::rand() % 80 - 15;
-                places[i] = {x, y, x + 40, y + 30};
-            }
+    // The left half is the top-left colour (the mask's key), top right the transparent colour, bottom right blue.
+    const Painter logo = [](int32_t x, int32_t y) { return x < 20 ? Magenta : y < 15 ? Green : Blue; };
+    Scene scene(40, 30, logo, 100, 80, int32_t{Green});
+    Settings->FallingLogoCount = 2, Settings->FallingSpeed = 0, Settings->FallingDirection = FallDown;
+    Settings->FallingSizeByDepth = 0, Settings->FallingFadeInDistance = 0;
+    // A seed for two overlapping copies at full size with different depths.
+    unsigned seed = 0;
+    RECT places[2], overlap;
+    int depths[2] = {};
+    while (depths[0] == depths[1] || !IntersectRect(&overlap, &places[0], &places[1])) {
+        std::srand(++seed);
+        for (int i = 0; i < 2; ++i) {
+            depths[i] = std::rand() % 90;
+            const int32_t x = std::rand() % 100 - 20, y = std::rand() % 80 - 15;
+            places[i] = {x, y, x + 40, y + 30};
         }
-        std::srand(seed);
-        scene.Run(AnimateFalling, AnimStart);
-        scene.Run(AnimateFalling, AnimTick);
-        const RECT nearer = places[depths[0] < depths[1] ? 0 : 1], farther = places[depths[0] < depths[1] ? 1 : 0];
-        CHECK_EQ(scene.Wrong([&](int32_t x, int32_t y) {
-            const COLORREF n = PtInRect(&nearer, {x, y}) ? logo(x - nearer.left, y - nearer.top) : Bg;
-            const COLORREF f = PtInRect(&farther, {x, y}) ? logo(x - farther.left, y - farther.top) : Bg;
-            const COLORREF shown = n != Bg && n != Magenta ? n : f;
-            return shown == Green ? Bg : shown;
-        }), 0);
-        scene.Run(AnimateFalling, AnimStop);
     }
-    SystemEntries.TransparentBlt = withMsimg32;
+    std::srand(seed);
+    scene.Run(AnimateFalling, AnimStart);
+    scene.Run(AnimateFalling, AnimTick);
+    const RECT nearer = places[depths[0] < depths[1] ? 0 : 1], farther = places[depths[0] < depths[1] ? 1 : 0];
+    CHECK_EQ(scene.Wrong([&](int32_t x, int32_t y) {
+        const COLORREF n = PtInRect(&nearer, {x, y}) ? logo(x - nearer.left, y - nearer.top) : Bg;
+        const COLORREF f = PtInRect(&farther, {x, y}) ? logo(x - farther.left, y - farther.top) : Bg;
+        const COLORREF shown = n != Bg && n != Magenta ? n : f;
+        return shown == Green ? Bg : shown;
+    }), 0);
+    scene.Run(AnimateFalling, AnimStop);
 }
 
-TEST_CASE("where HALFTONE is refused, shrunk logos keep their colours instead of ANDing neighbours to black")
+TEST_CASE("without HALFTONE and msimg32, as on Windows 95, shrunk logos keep their colours and the transparent one stays out")
 {
-    const Painter stripes = [](int32_t x, int32_t) { return x % 2 ? Red : Green; };
     RECT desktop;
     GetClientRect(GetDesktopWindow(), &desktop);
-    // name, handler, in the control panel's preview, logo size, client area
-    const struct { const char* Name; AnimationHandler Handler; BOOL Preview; int32_t W, H, CW, CH; } rows[] = {
-        {"the preview's scaled logo", AnimateStatic, TRUE, 256, 192, desktop.right / 8, desktop.bottom / 8},
-        {"Drip's preview, stretched from the logo as loaded", AnimateDrip, TRUE, 256, 192, 128, 96},
-        {"Falling's copies sized by depth", AnimateFalling, FALSE, 64, 48, AW, AH},
-    };
-    RefuseHalftone = true;
-    for (const auto& row : rows) {
-        INFO(std::string(row.Name));
-        ControlPanelPreview = row.Preview;
-        Scene scene(row.W, row.H, stripes, row.CW, row.CH);
+    const auto withMsimg32 = OptionalSystemEntries().TransparentBlt;
+    RefuseHalftone = true, SystemEntries.TransparentBlt = nullptr;
+    // What shrinks: the preview's scaled logo (drawn leaving out magenta), Drip's preview stretched from the logo as
+    // loaded, Falling's copies by depth (magenta turned into the background at the start).
+    for (auto [handler, preview, transparent, w, h, cw, ch] : {std::tuple{AnimationHandler{AnimateStatic}, TRUE, int32_t{Magenta},
+             256, 192, desktop.right / 8, desktop.bottom / 8}, {AnimateDrip, TRUE, -1, 256, 192, 160L, 120L},
+             {AnimateFalling, FALSE, int32_t{Magenta}, 64, 48, LONG{AW} + 1, LONG{AH}}}) {
+        INFO(cw, " x ", ch);
+        ControlPanelPreview = preview;
+        Scene scene(w, h, [](int32_t x, int32_t) { return x % 3 == 0 ? Red : x % 3 == 1 ? Green : Magenta; }, cw, ch, transparent);
         Settings->FallingSizeByDepth = 1, Settings->FallingFadeInDistance = 0, Settings->FallingLogoCount = 20;
-        std::srand(2), scene.Run(row.Handler, AnimStart), scene.Run(row.Handler, AnimTick);
-        const Picture picture = scene.Snap();
-        CHECK_EQ(std::count(picture.Pixels.begin(), picture.Pixels.end(), RGB(0, 0, 0)), 0);
-        CHECK(std::count(picture.Pixels.begin(), picture.Pixels.end(), Bg) < row.CW * row.CH);
-        scene.Run(row.Handler, AnimStop);
+        std::srand(2), scene.Run(handler, AnimStart), scene.Run(handler, AnimTick);
+        const std::vector<COLORREF> shown = scene.Snap().Pixels;
+        const auto count = [&](COLORREF colour) { return std::count(shown.begin(), shown.end(), colour); };
+        CHECK_EQ(std::tuple(count(RGB(0, 0, 0)), transparent >= 0 && count(Magenta), count(Bg) < cw * ch), std::tuple(0, false, true));
+        scene.Run(handler, AnimStop);
     }
-    RefuseHalftone = false, ControlPanelPreview = FALSE;
+    RefuseHalftone = false, SystemEntries.TransparentBlt = withMsimg32, ControlPanelPreview = FALSE;
 }
 
 TEST_CASE("Falling shows after every step what composing and showing the whole frame shows; far copies are darkened")

@@ -78,8 +78,7 @@ TEST_CASE("a package file gives its logo and normalised settings, or is refused 
 {
     std::vector<uint32_t> pixels(7 * 5, 0x123456);
     const Bytes logo = EncodeBmp24(7, 5, pixels.data());
-    // name, damage done to a sound file, ReadPackage's result, whether it gives an image (damaged ones: end-to-end),
-    // where the file's bytes start (before: zeros that take no room on the disk)
+    // name, damage done to a sound file, ReadPackage's result, whether it gives an image (damaged ones: end-to-end), its start
     const struct { const char* Name; void (*Damage)(Bytes&); int Result; bool Image; int64_t Start = 0; } rows[] = {
         {"sound", [](Bytes&) {}, 0, true}, {"sound, after more than 4 GiB", [](Bytes&) {}, 0, true, int64_t{1} << 32},
         {"no image: defaults and black", [](Bytes& b) { b.erase(b.begin() + 300, b.end() - TrailerSize), SetImageSize(b, -20); }, 0, false},
