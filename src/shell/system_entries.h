@@ -10,7 +10,7 @@ struct SystemEntriesRecord {
     BOOL Resolved;
     // kernel32: not on Windows NT 4.0
     BOOL(WINAPI* GetSystemPowerStatus)(SYSTEM_POWER_STATUS* status);
-    // msimg32: no such library on Windows 95 and NT 4.0
+    // msimg32: no such library on Windows 95 and NT 4.0; leaks on 98 and Me, so not used there
     BOOL(WINAPI* TransparentBlt)(HDC target, int x, int y, int width, int height, HDC source, int sourceX,
                                  int sourceY, int sourceWidth, int sourceHeight, UINT key);
     // comctl32 4.70 and later: not on Windows 95 without the common-controls update

@@ -228,7 +228,7 @@ TEST_CASE("every static text of every page fits its control in the control's fon
                 const LONG style = GetWindowLongA(control, GWL_STYLE);
                 GetClassNameA(control, kind, sizeof kind), GetWindowTextA(control, text, sizeof text);
                 RECT needs = {}, has;
-                HDC dc = GetDC(control);
+                HDC dc = GetDC(control);  // the control's own font, which the dialog made at this DPI
                 SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
                 DrawTextA(dc, text, -1, &needs, DT_CALCRECT | DT_SINGLELINE | (style & SS_NOPREFIX ? DT_NOPREFIX : 0));
                 ReleaseDC(control, dc), GetClientRect(control, &has);
