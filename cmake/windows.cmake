@@ -3,7 +3,9 @@
 enable_language(RC)
 configure_file(src/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
 
-set(GLIMMORA_WIN_LIBS comctl32 msimg32 shell32 advapi32 user32 gdi32 kernel32)
+# msimg32 is no static import: Windows 95 and NT 4.0 have no such library
+# (src/shell/system_entries.cpp looks it up).
+set(GLIMMORA_WIN_LIBS comctl32 shell32 advapi32 user32 gdi32 kernel32)
 
 # Everything of the runtime but its entry, so that the Wine tests can call it.
 set(GLIMMORA_RUNTIME_SOURCES
@@ -25,7 +27,8 @@ set(GLIMMORA_RUNTIME_SOURCES
   src/shell/help_popup.cpp
   src/shell/host_window.cpp
   src/shell/password.cpp
-  src/shell/settings_dialog_entry.cpp)
+  src/shell/settings_dialog_entry.cpp
+  src/shell/system_entries.cpp)
 add_library(glimmora_runtime STATIC ${GLIMMORA_RUNTIME_SOURCES})
 target_link_libraries(glimmora_runtime PUBLIC glimmora_core ${GLIMMORA_WIN_LIBS} PRIVATE glimmora_warnings)
 
@@ -38,6 +41,11 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
   # table entries keep every unused function alive past --gc-sections. 64-bit
   # Windows needs its tables (.pdata, .xdata) to dispatch exceptions at all.
   list(APPEND GLIMMORA_RUNTIME_FLAGS -fno-asynchronous-unwind-tables -fno-unwind-tables)
+  # The compiler's default is the Pentium Pro: its cmov, fcmov and fcomi
+  # would stop the saver on a Pentium, Pentium MMX, K5, K6 or early C3 with
+  # an illegal instruction. x87 arithmetic as before; the native32 preset
+  # builds the platform-free code with the same flags.
+  list(APPEND GLIMMORA_RUNTIME_FLAGS -march=i586)
 endif()
 target_compile_options(glimmora_core PRIVATE ${GLIMMORA_RUNTIME_FLAGS})
 target_compile_options(glimmora_runtime PRIVATE ${GLIMMORA_RUNTIME_FLAGS})
@@ -64,7 +72,7 @@ else()
 endif()
 add_test(NAME runtime_pe_structure
   COMMAND ${CMAKE_SOURCE_DIR}/tests/static/check_pe.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:glimmora> ${GLIMMORA_PE_MAGIC}
-    ${GLIMMORA_PE_LIMIT} $<TARGET_OBJECTS:glimmora> $<TARGET_FILE:glimmora_runtime> $<TARGET_FILE:glimmora_core>
+    ${GLIMMORA_PE_LIMIT} ${CMAKE_SOURCE_DIR}/tests/static/system_imports.list $<TARGET_OBJECTS:glimmora> $<TARGET_FILE:glimmora_runtime> $<TARGET_FILE:glimmora_core>
   COMMAND_EXPAND_LISTS)
 set_tests_properties(runtime_pe_structure PROPERTIES LABELS static)
 

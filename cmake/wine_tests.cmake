@@ -77,6 +77,10 @@ endfunction()
 glimmora_e2e_test(e2e_saver tests/e2e/test_saver.cpp)
 glimmora_e2e_test32(e2e_saver "a damaged*,static mode*,Falling copies*")
 
+# The Static picture again on two monitors, only where scripts/two-monitors.sh has set them up.
+add_test(NAME e2e_monitors COMMAND e2e_saver "--test-case=static mode*")
+set_tests_properties(e2e_monitors PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK display TIMEOUT 600 LABELS e2e_monitors)
+
 # The tool's packages under Wine's msiexec; the native tool builds them, as wixl runs there.
 glimmora_e2e_test(e2e_msi tests/e2e/test_msi.cpp)
 target_link_libraries(e2e_msi PRIVATE msi)

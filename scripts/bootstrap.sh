@@ -8,6 +8,8 @@ packages=(
   g++-multilib qemu-user                                 # the platform-free code as 32-bit x87 code
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32    # both Windows runtimes
   wine wine64 xvfb                                       # running them headless
+  fonts-wine                                             # Wine's Tahoma: dialogs measured in the font Windows uses
+  x11-xserver-utils                                      # xrandr: two monitors in one Xvfb
   libstb-dev                                             # PNG logos: stb_image.h for the tool
   wixl                                                   # the tool's msi verb builds packages with it
   doctest-dev                                            # the test framework, header-only

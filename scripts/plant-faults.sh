@@ -53,6 +53,8 @@ layers=("native build/native unit|tool" "native32 build/native32 unit32" "static
 # The 32-bit saver's end-to-end cases only where Wine runs them: elsewhere
 # their failures would count as catches.
 [ $check -eq 1 ] || [ "$glimmora_wine_halves" != 32+64 ] || layers+=("e2e32 build/win64 e2e32")
+# The two-monitor case in its own prefix and X server, as the test command runs it.
+layers+=("monitors build/win64 e2e_monitors scripts/two-monitors.sh")
 
 plant() {   # file, old, new: replaces the only occurrence of old, or fails
   OLD=$2 NEW=$3 perl -0777 -i -pe '
@@ -77,8 +79,8 @@ for i in "${!ids[@]}"; do
   else
     verdict=MISSED
     for layer in "${layers[@]}"; do
-      read -r name tree label <<< "$layer"
-      if ! ctest --test-dir "$tree" -L "^($label)\$" --stop-on-failure --timeout 300 \
+      read -r name tree label runner <<< "$layer"
+      if ! ${runner:-} ctest --test-dir "$tree" -L "^($label)\$" --stop-on-failure --timeout 300 \
            >"$out/$id.$name.log" 2>&1; then
         test=$(grep -oE '[0-9]+/[0-9]+ Test +#[0-9]+: [A-Za-z0-9_]+ \.*\*{0,3}(Failed|Timeout|Exception|[A-Z][a-z]+)' \
                "$out/$id.$name.log" | grep -v Passed | head -1 | awk '{print $4}')

@@ -20,11 +20,11 @@ source scripts/wine-session.sh
 
 total_passed=0 total_failed=0 any_failed=0
 summary=""
-run_layer() {   # name, build tree, label
+run_layer() {   # name, build tree, label[, a command that runs ctest]
   local name=$1 tree=$2 label=$3 junit=$PWD/build/results-${3//|/-}.xml
   echo "== $name"
   local status=0
-  ctest --test-dir "$tree" -L "^($label)\$" --output-on-failure --output-junit "$junit" || status=$?
+  "${@:4}" ctest --test-dir "$tree" -L "^($label)\$" --output-on-failure --output-junit "$junit" || status=$?
   local counts passed=0 failed=0 programs
   # doctest closes each program with "test cases: N | N passed | N failed";
   # the shell checks close with "N passed, N failed".
@@ -63,6 +63,8 @@ elif [ "$glimmora_wine_halves" != 32+64 ]; then
 else
   run_layer "   end to end, 32-bit saver" build/win64 e2e32
 fi
+# In a Wine prefix and an X server of its own, which end with it.
+run_layer "   end to end, two monitors" build/win64 e2e_monitors scripts/two-monitors.sh
 
 echo "== fuzz harnesses, 10 s each"
 fuzz_passed=0 fuzz_failed=0

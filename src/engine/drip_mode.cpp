@@ -56,7 +56,7 @@ static void RepaintDrip(HDC dc)
     if (ControlPanelPreview) {
         // The preview shows the logo as loaded, stretched over the whole
         // window; the drips still follow the drawing rectangle.
-        SetStretchBltMode(dc, HALFTONE);
+        UseShrinkingStretchMode(dc);
         StretchBlt(dc, 0, 0, LogoSurface.ClientWidth, LogoSurface.ClientHeight, LogoSurface.UnscaledDC, 0, 0,
                    LogoSurface.UnscaledWidth, LogoSurface.UnscaledHeight, SRCCOPY);
     } else {

@@ -82,7 +82,7 @@ static void MakeCopySurfaces(HDC windowDC)
     for (int32_t i = 0; i < count; ++i) {
         FallingLogo& logo = Falling.Logos[i];
         logo.ColourDC = MakeSurface(&logo.ColourBitmap, width, height);
-        SetStretchBltMode(logo.ColourDC, HALFTONE);
+        UseShrinkingStretchMode(logo.ColourDC);
         if (LogoSurface.DrawTransparent) {
             // A colour bitmap: white stays white (see through), black stays black.
             logo.MaskDC = MakeSurface(&logo.MaskBitmap, width, height);
@@ -120,8 +120,8 @@ static void StartFalling(HDC windowDC)
     else
         BitBlt(Falling.LogoCopyDC, 0, 0, width, height, LogoSurface.MemoryDC, 0, 0, SRCCOPY);
     // Copies are made smaller by averaging.
-    SetStretchBltMode(LogoSurface.MemoryDC, HALFTONE);
-    SetStretchBltMode(Falling.LogoCopyDC, HALFTONE);
+    UseShrinkingStretchMode(LogoSurface.MemoryDC);
+    UseShrinkingStretchMode(Falling.LogoCopyDC);
 
     Falling.Direction = ChooseFallDirection(Settings->FallingDirection, std::rand);
     Falling.Step = FallStepFor(Falling.Direction, Settings->FallingSpeed, ControlPanelPreview != FALSE);

@@ -9,6 +9,7 @@
 #include "package/bmp_format.h"
 #include "package/package.h"
 #include "shell/host.h"
+#include "shell/system_entries.h"
 
 LogoSurfaceRecord LogoSurface;
 
@@ -36,8 +37,8 @@ static void ScaleForControlPanel(int32_t width, int32_t height)
                                              desktop.bottom, width, height);
     HBITMAP scaled;
     HDC scaledDC = MakeSurface(&scaled, size.X, size.Y);
-    SetStretchBltMode(LogoSurface.MemoryDC, HALFTONE);
-    SetStretchBltMode(scaledDC, HALFTONE);
+    UseShrinkingStretchMode(LogoSurface.MemoryDC);
+    UseShrinkingStretchMode(scaledDC);
     StretchBlt(scaledDC, 0, 0, size.X, size.Y, LogoSurface.MemoryDC, 0, 0, width, height, SRCCOPY);
 
     LogoSurface.UnscaledWidth = width;
@@ -88,11 +89,25 @@ void ReleaseLogoSurface()
     LogoSurface.UnscaledWidth = LogoSurface.UnscaledHeight = 0;
 }
 
+// The logo's top-left `width` × `height` without its transparent colour.
+// Without msimg32 (Windows 95, NT 4.0) a mask gives the same pixels.
+static void CopyLogoTransparent(HDC dc, int32_t x, int32_t y, int32_t width, int32_t height)
+{
+    const UINT key = static_cast<UINT>(PackageTrailer.TransparentColor);
+    if (OptionalSystemEntries().TransparentBlt) {
+        SystemEntries.TransparentBlt(dc, x, y, width, height, LogoSurface.MemoryDC, 0, 0, width, height, key);
+        return;
+    }
+    HBITMAP maskBitmap;
+    HDC mask = MakeLogoMask(&maskBitmap, key);
+    CopyThroughMask(dc, x, y, width, height, LogoSurface.MemoryDC, mask);
+    DeleteSurface(&mask, &maskBitmap);
+}
+
 static void CopyLogo(HDC dc, int32_t x, int32_t y, int32_t width, int32_t height)
 {
     if (LogoSurface.DrawTransparent)
-        TransparentBlt(dc, x, y, width, height, LogoSurface.MemoryDC, 0, 0, width, height,
-                       static_cast<UINT>(PackageTrailer.TransparentColor));
+        CopyLogoTransparent(dc, x, y, width, height);
     else
         BitBlt(dc, x, y, width, height, LogoSurface.MemoryDC, 0, 0, SRCCOPY);
 }
@@ -146,8 +161,18 @@ void DrawLogoOverBackground(HDC dc, int32_t width, int32_t height)
 {
     RECT all = {0, 0, width, height};
     FillRect(dc, &all, LogoSurface.BackgroundBrush);
-    TransparentBlt(dc, 0, 0, width, height, LogoSurface.MemoryDC, 0, 0, width, height,
-                   static_cast<UINT>(PackageTrailer.TransparentColor));
+    CopyLogoTransparent(dc, 0, 0, width, height);
+}
+
+void UseShrinkingStretchMode(HDC dc)
+{
+    // Averaging, with the brush origin that it needs set after it; Windows
+    // 9x has none, and its default mode would AND neighbouring colours
+    // together, so whole pixels are kept instead.
+    if (SetStretchBltMode(dc, HALFTONE))
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+    else
+        SetStretchBltMode(dc, COLORONCOLOR);
 }
 
 void CopyThroughMask(HDC target, int32_t x, int32_t y, int32_t width, int32_t height, HDC source, HDC mask)

@@ -39,6 +39,8 @@ HDC MakeSurface(HBITMAP* bitmap, int32_t width, int32_t height);
 HDC MakeLogoMask(HBITMAP* bitmap, COLORREF key);
 // A context goes before the bitmap selected into it; both become null.
 void DeleteSurface(HDC* dc, HBITMAP* bitmap);
+// Shrinking keeps colours: by averaging where the system can, else by whole pixels.
+void UseShrinkingStretchMode(HDC dc);
 // `source` where `mask` is black, what `target` holds where it is white; both read from their origin.
 void CopyThroughMask(HDC target, int32_t x, int32_t y, int32_t width, int32_t height, HDC source, HDC mask);
 // The logo's top-left `width` × `height` over the background, its transparent colour left out.

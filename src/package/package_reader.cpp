@@ -24,13 +24,28 @@ void FreePackageImage()
     }
 }
 
+// The 32-bit calls that every Windows has; a low word of all ones is an
+// error only when the system says so.
+static bool FileSizeOf(HANDLE file, uint64_t* size)
+{
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    const DWORD low = GetFileSize(file, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+        return false;
+    *size = uint64_t{high} << 32 | low;
+    return true;
+}
+
 static bool ReadAt(HANDLE file, uint64_t offset, void* buffer, DWORD size)
 {
-    LARGE_INTEGER position;
-    position.QuadPart = static_cast<LONGLONG>(offset);
+    LONG high = static_cast<LONG>(offset >> 32);
+    SetLastError(NO_ERROR);
+    const DWORD low = SetFilePointer(file, static_cast<LONG>(offset & 0xFFFFFFFFu), &high, FILE_BEGIN);
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
+        return false;
     DWORD read = 0;
-    return SetFilePointerEx(file, position, nullptr, FILE_BEGIN) && ReadFile(file, buffer, size, &read, nullptr) &&
-           read == size;
+    return ReadFile(file, buffer, size, &read, nullptr) && read == size;
 }
 
 // Every road out of here closes the file; the image block exists only on success.
@@ -42,12 +57,11 @@ int ReadPackage(const char* path)
     if (file == INVALID_HANDLE_VALUE)
         return 1;
 
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file, &size)) {
+    uint64_t fileSize = 0;
+    if (!FileSizeOf(file, &fileSize)) {
         CloseHandle(file);
         return 1;
     }
-    const uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
 
     uint64_t imageOffset = 0;
     PackageLayout layout = PackageLayout::Damaged;

@@ -7,6 +7,7 @@
 #include "package/package.h"
 #include "settings_ui/page_map.h"
 #include "settings_ui/settings_ui.h"
+#include "shell/system_entries.h"
 
 // The version-4 page record (the header bitmap after the version-3 fields),
 // which the system's headers do not declare. The sheet walks the page array
@@ -23,9 +24,7 @@ SettingsDialogState SettingsDialog;
 
 BOOL InitCommonControlClasses()
 {
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_TAB_CLASSES | ICC_LINK_CLASS};
-    InitCommonControlsEx(&classes);
-    InitCommonControls();
+    RegisterCommonControlClasses(ICC_TAB_CLASSES | ICC_LINK_CLASS);
     return TRUE;
 }
 

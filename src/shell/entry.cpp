@@ -1,13 +1,12 @@
 // The process entry: skip the program name, decide the verb, take its road.
 #include <windows.h>
-#include <commctrl.h>
 
 #include "engine/float_precision.h"
 #include "shell/command_line.h"
 #include "shell/shell.h"
+#include "shell/system_entries.h"
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "the version query record is 148 bytes");
-static_assert(sizeof(INITCOMMONCONTROLSEX) == 8, "the common-controls record is 8 bytes");
 
 HINSTANCE ModuleInstance;
 BOOL OnWindows9x;
@@ -37,8 +36,7 @@ static LONG WINAPI CrashGuard(EXCEPTION_POINTERS*)
 
 int32_t DispatchVerb(HINSTANCE instance, const char* tail)
 {
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_TAB_CLASSES};
-    InitCommonControlsEx(&classes);
+    RegisterCommonControlClasses(ICC_TAB_CLASSES);
     ModuleInstance = instance;
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;

@@ -6,6 +6,7 @@
 #include "shell/input_policy.h"
 #include "shell/library_entry.h"
 #include "shell/shell.h"
+#include "shell/system_entries.h"
 #include "shell/window_messages.h"
 
 static_assert(Msg::Create == WM_CREATE && Msg::Destroy == WM_DESTROY && Msg::SetText == WM_SETTEXT &&
@@ -35,8 +36,10 @@ static AssociateContextEntry ImmAssociateContextEntry;
 
 static BYTE ReadAcLineStatus()
 {
+    // Windows NT 4.0 cannot tell: unknown, as when the query fails.
     SYSTEM_POWER_STATUS status;
-    return GetSystemPowerStatus(&status) ? status.ACLineStatus : 255;
+    const auto query = OptionalSystemEntries().GetSystemPowerStatus;
+    return query && query(&status) ? status.ACLineStatus : 255;
 }
 
 static void PostClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }

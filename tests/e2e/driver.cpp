@@ -135,13 +135,14 @@ std::string AnswerMessageBox(const Process& process, const char* title)
 void PressDialogButton(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, id, LPARAM(GetDlgItem(dialog, id))); }
 std::vector<COLORREF> ScreenPixels()
 {
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     BITMAPINFO format = {{sizeof format.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     std::vector<COLORREF> pixels(size_t(width) * height);
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, screen, left, top, SRCCOPY);
     SelectObject(memory, old);
     GetDIBits(memory, bitmap, 0, UINT(height), pixels.data(), &format, DIB_RGB_COLORS);
     DeleteObject(bitmap), DeleteDC(memory), ReleaseDC(nullptr, screen);
@@ -155,7 +156,7 @@ COLORREF TestLogoAt(int x, int y)
 int WrongPixels(int width, int height, const std::function<COLORREF(int x, int y)>& logo)
 {
     const std::vector<COLORREF> shot = ScreenPixels();
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN), left = (screenWidth - width) / 2;
+    const int screenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN), left = (screenWidth - width) / 2;
     const int top = (int(shot.size()) / screenWidth - height) / 2;
     int wrong = 0;
     for (int i = 0; i < int(shot.size()); ++i) {
@@ -176,8 +177,9 @@ static void Send(DWORD type, WORD key, DWORD flags, int x = 0, int y = 0)
 void PressKey(WORD virtualKey) { Send(INPUT_KEYBOARD, virtualKey, 0), Send(INPUT_KEYBOARD, virtualKey, KEYEVENTF_KEYUP); }
 void MoveMouseTo(int x, int y)
 {
-    Send(INPUT_MOUSE, 0, MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1),
-         MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1));
+    Send(INPUT_MOUSE, 0, MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK,
+         MulDiv(x - GetSystemMetrics(SM_XVIRTUALSCREEN), 65535, GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1),
+         MulDiv(y - GetSystemMetrics(SM_YVIRTUALSCREEN), 65535, GetSystemMetrics(SM_CYVIRTUALSCREEN) - 1));
 }
 void ClickMouse(int x, int y) { MoveMouseTo(x, y), Send(INPUT_MOUSE, 0, MOUSEEVENTF_LEFTDOWN), Send(INPUT_MOUSE, 0, MOUSEEVENTF_LEFTUP); }
 std::string UserValue(const std::string& key, const char* name)

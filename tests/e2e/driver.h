@@ -52,9 +52,9 @@ HWND WaitForWindow(DWORD processId, const char* className, const char* title, DW
 // Waits for a message box with that title, reads its message and presses OK; "" when none showed.
 std::string AnswerMessageBox(const Process& process, const char* title);
 void PressDialogButton(HWND dialog, int id);
-std::vector<COLORREF> ScreenPixels();  // rows top-down
+std::vector<COLORREF> ScreenPixels();  // of the virtual screen, every monitor; rows top-down
 COLORREF TestLogoAt(int x, int y);
-// Screen pixels that differ from a logo of that size centred on the background.
+// Screen pixels that differ from a logo of that size centred on the background (of the virtual screen).
 int WrongPixels(int width, int height, const std::function<COLORREF(int x, int y)>& logo = TestLogoAt);
 void PressKey(WORD virtualKey);
 void MoveMouseTo(int x, int y);

@@ -5,6 +5,7 @@
 #include <doctest.h>
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include "e2e/driver.h"
 #include "engine/falling_depth.h"
@@ -124,7 +125,10 @@ TEST_CASE("static mode fills the screen with the logo centred, the background sh
         const DWORD secondId = second.Id;
         CHECK_EQ(e2e::ExitCode(&second), 0ul);
         CHECK(!e2e::WaitForWindow(secondId, nullptr, nullptr, 0));
-        e2e::PressKey(VK_SPACE);
+        // Again on two monitors, the primary on the right (scripts/two-monitors.sh): across the seam, moved on the left.
+        const int monitors = std::getenv("GLIMMORA_MONITORS") ? 2 : 1;
+        CHECK_EQ(std::pair(GetSystemMetrics(SM_CMONITORS), GetSystemMetrics(SM_XVIRTUALSCREEN)), std::pair(monitors, monitors == 2 ? -1024 : 0));
+        e2e::MoveMouseTo(GetSystemMetrics(SM_XVIRTUALSCREEN) + 100, 300);
         CHECK(e2e::EndsWithZero(&run));
     }
 }

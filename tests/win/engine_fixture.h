@@ -16,9 +16,11 @@
 #include "package/bmp_format.h"
 #include "package/package.h"
 #include "shell/host.h"
+#include "shell/system_entries.h"
 
 int LiveGdiObjects();
 int TakenSoFar();
+extern bool RefuseHalftone;
 
 constexpr COLORREF Red = RGB(255, 0, 0), Green = RGB(0, 255, 0), Blue = RGB(0, 0, 255), Yellow = RGB(255, 255, 0),
                    Magenta = RGB(255, 0, 255), White = RGB(255, 255, 255), Bg = RGB(0x20, 0x30, 0x40);

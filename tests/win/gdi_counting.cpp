@@ -23,6 +23,8 @@ void Publish()
 
 }  // namespace
 
+bool RefuseHalftone;
+
 int LiveGdiObjects() { return LiveCount; }
 int TakenSoFar() { return Taken; }
 HGLOBAL NoteAllocation(HGLOBAL allocated) { return ++Taken, allocated; }

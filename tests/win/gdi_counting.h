@@ -11,6 +11,7 @@ int LiveGdiObjects();  // created through the counter and not yet deleted
 int TakenSoFar();      // GDI objects created, blocks allocated and files opened, ever
 HGLOBAL NoteAllocation(HGLOBAL allocated);
 HANDLE NoteFileOpen(HANDLE opened);
+extern bool RefuseHalftone;  // while a test sets it, HALFTONE stretching fails, as on Windows 95, 98 and Me
 
 // Inside its own expansion a macro's name is the real function.
 #define GLIMMORA_COUNTED(Type, Call) static_cast<Type>(NoteGdiObject(Call))
@@ -29,3 +30,4 @@ HANDLE NoteFileOpen(HANDLE opened);
 #define ReleaseDC(window, dc) ForgetGdiObject(ReleaseDC(window, dc), dc)
 #define DeleteDC(dc) ForgetGdiObject(DeleteDC(dc), dc)
 #define DeleteObject(object) ForgetGdiObject(DeleteObject(object), object)
+#define SetStretchBltMode(dc, mode) (RefuseHalftone && (mode) == HALFTONE ? 0 : SetStretchBltMode(dc, mode))

@@ -232,6 +232,30 @@ TEST_CASE("transparent Falling copies leave out the transparent colour and let t
     scene.Run(AnimateFalling, AnimStop);
 }
 
+TEST_CASE("without HALFTONE and msimg32, as on Windows 95, shrunk logos keep their colours and the transparent one stays out")
+{
+    RECT desktop;
+    GetClientRect(GetDesktopWindow(), &desktop);
+    const auto withMsimg32 = OptionalSystemEntries().TransparentBlt;
+    RefuseHalftone = true, SystemEntries.TransparentBlt = nullptr;
+    // What shrinks: the preview's scaled logo (drawn leaving out magenta), Drip's preview stretched from the logo as
+    // loaded, Falling's copies by depth (magenta turned into the background at the start).
+    for (auto [handler, preview, transparent, w, h, cw, ch] : {std::tuple{AnimationHandler{AnimateStatic}, TRUE, int32_t{Magenta},
+             256, 192, desktop.right / 8, desktop.bottom / 8}, {AnimateDrip, TRUE, -1, 256, 192, 160L, 120L},
+             {AnimateFalling, FALSE, int32_t{Magenta}, 64, 48, LONG{AW} + 1, LONG{AH}}}) {
+        INFO(cw, " x ", ch);
+        ControlPanelPreview = preview;
+        Scene scene(w, h, [](int32_t x, int32_t) { return x % 3 == 0 ? Red : x % 3 == 1 ? Green : Magenta; }, cw, ch, transparent);
+        Settings->FallingSizeByDepth = 1, Settings->FallingFadeInDistance = 0, Settings->FallingLogoCount = 20;
+        std::srand(2), scene.Run(handler, AnimStart), scene.Run(handler, AnimTick);
+        const std::vector<COLORREF> shown = scene.Snap().Pixels;
+        const auto count = [&](COLORREF colour) { return std::count(shown.begin(), shown.end(), colour); };
+        CHECK_EQ(std::tuple(count(RGB(0, 0, 0)), transparent >= 0 && count(Magenta), count(Bg) < cw * ch), std::tuple(0, false, true));
+        scene.Run(handler, AnimStop);
+    }
+    RefuseHalftone = false, SystemEntries.TransparentBlt = withMsimg32, ControlPanelPreview = FALSE;
+}
+
 TEST_CASE("Falling shows after every step what composing and showing the whole frame shows; far copies are darkened")
 {
     for (const int32_t transparent : {int32_t{Green}, -1}) {  // the first sized and darkened by depth, falling down; the other left

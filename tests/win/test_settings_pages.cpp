@@ -213,3 +213,40 @@ TEST_CASE("the link is drawn over the page's own background")
     ShowWindow(GetParent(page), SW_HIDE);
     DestroyWindow(page);
 }
+
+// Wine takes the screen's DPI when a program starts: each DPI runs this case again in a child of the test.
+TEST_CASE("every static text of every page fits its control in the control's font at 96 144 and 192 DPI")
+{
+    if (const char* dpi = std::getenv("GLIMMORA_PAGES_DPI")) {
+        REQUIRE_EQ(GetDeviceCaps(GetDC(nullptr), LOGPIXELSY), std::atoi(dpi));
+        UseRecord();
+        SheetPage pages[MaximumSheetPages];
+        for (int i = BuildSheetPages(0, pages) - 1; i >= 0; --i) {
+            HWND page = OpenPage(pages[i].Kind);
+            EnumChildWindows(page, [](HWND control, LPARAM) -> BOOL {
+                char kind[16] = "", text[256] = "";
+                const LONG style = GetWindowLongA(control, GWL_STYLE);
+                GetClassNameA(control, kind, sizeof kind), GetWindowTextA(control, text, sizeof text);
+                RECT needs = {}, has;
+                HDC dc = GetDC(control);  // the control's own font, which the dialog made at this DPI
+                SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+                DrawTextA(dc, text, -1, &needs, DT_CALCRECT | DT_SINGLELINE | (style & SS_NOPREFIX ? DT_NOPREFIX : 0));
+                ReleaseDC(control, dc), GetClientRect(control, &has);
+                if (lstrcmpiA(kind, "Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT)
+                    CHECK_MESSAGE(needs.right <= has.right, std::string(text), " needs ", needs.right, " pixels, has ", has.right);
+                return TRUE;
+            }, 0);
+            DestroyWindow(page);
+        }
+        return;
+    }
+    char program[MAX_PATH], line[MAX_PATH + 80];
+    GetModuleFileNameA(nullptr, program, MAX_PATH);
+    std::snprintf(line, sizeof line, "\"%s\" --minimal --test-case=every*static*text*", program);
+    for (const DWORD dpi : {96, 144, 192, 96}) {  // the last puts Wine's own back
+        RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD, &dpi, sizeof dpi);
+        SetEnvironmentVariableA("GLIMMORA_PAGES_DPI", std::to_string(dpi).c_str());
+        CHECK_MESSAGE(std::system(line) == 0, dpi, " DPI");
+    }
+    SetEnvironmentVariableA("GLIMMORA_PAGES_DPI", nullptr);
+}

@@ -78,9 +78,9 @@ TEST_CASE("a package file gives its logo and normalised settings, or is refused 
 {
     std::vector<uint32_t> pixels(7 * 5, 0x123456);
     const Bytes logo = EncodeBmp24(7, 5, pixels.data());
-    // name, damage done to a sound file, ReadPackage's result, whether it gives an image (damaged ones: end-to-end)
-    const struct { const char* Name; void (*Damage)(Bytes&); int Result; bool Image; } rows[] = {
-        {"sound", [](Bytes&) {}, 0, true},
+    // name, damage done to a sound file, ReadPackage's result, whether it gives an image (damaged ones: end-to-end), its start
+    const struct { const char* Name; void (*Damage)(Bytes&); int Result; bool Image; int64_t Start = 0; } rows[] = {
+        {"sound", [](Bytes&) {}, 0, true}, {"sound, after more than 4 GiB", [](Bytes&) {}, 0, true, int64_t{1} << 32},
         {"no image: defaults and black", [](Bytes& b) { b.erase(b.begin() + 300, b.end() - TrailerSize), SetImageSize(b, -20); }, 0, false},
         {"image reaching before the file", [](Bytes& b) { SetImageSize(b, static_cast<int32_t>(b.size() - TrailerSize + 1)); }, -1, false},
     };
@@ -99,7 +99,7 @@ TEST_CASE("a package file gives its logo and normalised settings, or is refused 
         bytes.insert(bytes.end(), reinterpret_cast<uint8_t*>(&trailer), reinterpret_cast<uint8_t*>(&trailer + 1));
         row.Damage(bytes);
         std::FILE* file = std::fopen(path.c_str(), "wb");
-        std::fwrite(bytes.data(), 1, bytes.size(), file), std::fclose(file);
+        _fseeki64(file, row.Start, SEEK_SET), std::fwrite(bytes.data(), 1, bytes.size(), file), std::fclose(file);
         ResetSettings();
         CHECK_EQ(ReadPackage(path.c_str()), row.Result);
         REQUIRE_EQ(PackageImage != nullptr, row.Image);
