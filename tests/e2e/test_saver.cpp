@@ -75,6 +75,7 @@ TEST_CASE("a damaged, unreadable or logo-less package is reported and ends the r
     for (const Row& row : rows) {
         CAPTURE(row.Verb);
         INFO((row.Message ? row.Message : "a thread faults in the message box"));
+        DeleteFileA((e2e::WorkFolder() + "damaged.scr").c_str());  // the tool replaces only a sound saver
         const std::string saver = Saver("damaged.scr");
         Bytes bytes = e2e::ReadWholeFile(saver);
         if (row.Damage)

@@ -1,12 +1,14 @@
 // Any file as the logo a person gives the authoring tool, with each choice of
 // transparent colour: it is refused with a reason, or becomes a BMP that the
-// runtime's checks accept and that carries the colour asked for.
+// runtime's checks accept and that carries the colour asked for, and whose
+// colours can be counted.
 //
 // A mutated PNG chunk almost never keeps its CRC, and the tool refuses a
 // wrong one before decoding; the harness mends the CRCs first so that the
 // decoder and the flattening of transparency see the mutated data.
 #include <vector>
 
+#include "images/logo_colours.h"
 #include "images/logo_input.h"
 
 namespace {
@@ -45,6 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (CheckBmp(logo.Bmp.data(), logo.Bmp.size(), nullptr) != BmpFault::None)
             __builtin_trap();
         if (logo.Format == LogoFormat::Png && key.Given && logo.TransparentColor != key.Colour)
+            __builtin_trap();
+        // Counting its colours reads every layout's pixels inside the bytes, and counts each pixel once.
+        const uint32_t colours[] = {0, 0};
+        int64_t found[2];
+        if (!CountBmpColours(logo.Bmp, colours, 2, found) || found[0] != found[1] || found[0] > int64_t{logo.Info.Width} * logo.Info.Height)
             __builtin_trap();
     }
     return 0;

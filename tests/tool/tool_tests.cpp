@@ -8,7 +8,10 @@
 #include "saver/string_resource.h"
 #include "tool/sample_files.h"
 
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cstddef>
 #include <filesystem>
@@ -120,9 +123,12 @@ TEST_CASE("create then inspect and extract give back every field and the logo, o
                   "BounceSpeed = 5\nFadeSpeed = 2\nDripTile = 1\n");
     const Run made = Tool(Create(out, {"--config", config, "--name", "Glimmora Demo", "--display-name", "Glimmora \xE2\x82\xAC Demo",
         "--web-address", address, "--saver-id", "0xDEADBEEF", "--background", "#102030", "--set", "DripIntervalMs=910", "--set",
-        "IgnoreInput=7", "--set", "Reserved8=-2147483648", "--set", "FallingDirection=12", "--set", "FallingLogoCount=99",
-        "--allow-out-of-range"}));
-    REQUIRE_EQ(std::tuple(made.Exit, made.Err), std::tuple(0, std::string()));
+        "IgnoreInput=Keys, clicks,Movement", "--set", "Reserved8=-2147483648", "--set", "FallingDirection=left,Right", "--set",
+        "FallingLogoCount=99", "--set", "EnabledModes=0xFE", "--set", "HiddenPages=General,Drip", "--allow-out-of-range"}));
+    // Bit fields by name or in hex; what the runtime would change, and a transparent colour the BMP does not use, are warned of.
+    REQUIRE_EQ(std::tuple(made.Exit, made.Err), std::tuple(0, std::string("glimmora-author: warning: IgnoreInput 7 (Keys, Clicks, "
+        "Movement) is stored as 6 (Clicks, Movement): a key press always ends the saver when both kinds of mouse input are ignored\n"
+        "glimmora-author: warning: no pixel of the logo has the transparent colour #A0B0C0: nothing of it will be see-through\n")));
     CHECK(made.Out.find("32-bit saver \"Glimmora Demo\", id 0xdeadbeef") != std::string::npos);
     // The runtime is copied as it is but for string 1, the display name with its length (a euro sign: U+20AC, little-endian),
     // then the logo.
@@ -133,15 +139,16 @@ TEST_CASE("create then inspect and extract give back every field and the logo, o
               (true, true, Logo(), std::string("\x0F\x00", 2), "\xAC\x20", size_t{15}, "  Caf\xE9 \x96 demo  "));
     // Ties hold for values set by hand: gravity three times the speed, the fade's derived value, never every input ignored.
     CHECK(Tool({"inspect", out}).Out == "Runtime: 32-bit (x86)\nDisplayName: Glimmora \xE2\x82\xAC Demo\nReserved0: 0\nImageSize: 102\n"
-          "Logo: 5 x 3, 24 bits per pixel\nSettingsDialogEnabled: 1\nEnabledModes: 255\nHiddenPages: 0\nChangeModeEnabled: 1\n"
-          "ChangeModeMinutes: 5\nIgnoreInput: 6\nUseTransparency: 1\nPlainDelayMs: 5000\nReserved8: -2147483648\nBounceSpeed: 5\n"
+          "Logo: 5 x 3, 24 bits per pixel\nSettingsDialogEnabled: 1\nEnabledModes: 254 (Static, Plain, Bounce, Many, Fade, Drip, "
+          "Falling)\nHiddenPages: 65 (General, Drip)\nChangeModeEnabled: 1\nChangeModeMinutes: 5\nIgnoreInput: 6 (Clicks, Movement)\nUseTransparency: 1\nPlainDelayMs: 5000\nReserved8: -2147483648\nBounceSpeed: 5\n"
           "BounceGravity: 15\nBounceWrapSides: 0\nManyDelayMs: 300\nFadeIntervalMs: 10\nFadeSpeed: 2\nFadeRandomPositions: 1\n"
           "FadeDerived: 1150\nDripIntervalMs: 910\nDripTile: 1\nFallingIntervalMs: 5\nFallingSpeed: 10\nFallingLogoCount: 99\n"
-          "FallingSizeByDepth: 1\nFallingFadeInDistance: 1\nFallingDirection: 12\nSaverId: 0xdeadbeef\nBackgroundColor: #102030\n"
+          "FallingSizeByDepth: 1\nFallingFadeInDistance: 1\nFallingDirection: 12 (Left, Right)\nSaverId: 0xdeadbeef\nBackgroundColor: #102030\n"
           "TransparentColor: #A0B0C0\nDescription:   Caf\xC3\xA9 \xE2\x80\x93 demo  \nSaverName: Glimmora Demo\nWebAddress: " + address +
           "\nMagic: zolvinar\nImageSlot: 0\n");
     CHECK(Tool({"inspect", "--json", out}).Out.find("\n  \"Runtime\": \"x86\",\n  \"DisplayName\"") != std::string::npos);
-    const int exits = Tool({"extract", out, "--out", Work + "back.bmp"}).Exit + Tool(Create(out, {"--name", name60})).Exit;
+    const int exits = Tool({"extract", out, "--out", Work + "back.bmp"}).Exit + Tool({"extract", out, "--out", Work + "back.bmp"}).Exit +
+                      Tool(Create(out, {"--name", name60})).Exit;  // extracted again over the same bytes
     CHECK_ROW((), (exits, Read(Work + "back.bmp"), NameAt(Read(out))), (0, Logo(), name60));  // 60 characters: its own display name
 }
 TEST_CASE("set changes the chosen field and what follows from it, keeps the file's mode, and can write elsewhere") {
@@ -183,26 +190,31 @@ TEST_CASE("set changes the chosen field and what follows from it, keeps the file
                    std::string(TrailerOf(Read(copy)).SaverName), NameAt(Read(copy))),
               (0, true, true, "New", "Shown Name"));
     // A new logo replaces the old one and moves the trailer. A PNG's is flattened onto the background, rounded, and as the logo
-    // shows magenta, the first free colour, black, is its key.
+    // shows magenta, the first free colour, black, is its key; the BMP's reserved field keeps the background of the blend.
     const uint32_t flat[] = {0x000000, 0x010000, 0xFF00FF};
+    std::string blended = Text(EncodeBmp24(3, 1, flat));
+    blended[9] = '\xB1';
     const int exits = Tool({"set", copy, "--logo", PngPath}).Exit + Tool({"extract", copy, "--out", Work + "back.bmp"}).Exit;
     const std::string withPng = Read(copy);
     CHECK_ROW((), (exits, TrailerOf(withPng).TransparentColor, withPng.size(), Read(Work + "back.bmp")),
-              (0, 0u, Runtime().size() + 54 + 12 + TrailerSize, Text(EncodeBmp24(3, 1, flat))));
+              (0, 0u, Runtime().size() + 54 + 12 + TrailerSize, blended));
 }
 TEST_CASE("refused inputs name the problem on one line, exit 1, 2 or 3, and leave nothing behind") {
     PrepareWork();
     const std::string saver = Work + "made.scr", text = Work + "logo.txt",
                       missing = Work + "missing.exe", other = Work + "other.exe", config = Work + "bad.conf", keyed = Work + "keyed.png",
-                      out = Work + "out.scr", damaged = Work + "damaged.scr", bare = Work + "bare.scr", cutPng = Work + "cut.png";
-    REQUIRE(Tool(Create(saver, {})).Exit == 0);
-    const std::string made = Read(saver), runtime = Read(RuntimePath);
-    std::string oversized = made, badMagic = made;
+                      out = Work + "out.scr", damaged = Work + "damaged.scr", bare = Work + "bare.scr", cutPng = Work + "cut.png",
+                      keyedSaver = Work + "keyed.scr", pngInBmp = Work + "png-in.bmp", badIdat = Work + "bad-idat.png";
+    REQUIRE(Tool(Create(saver, {})).Exit + Tool(Create(keyedSaver, {}, PngPath)).Exit == 0);  // keyed black, blended onto black
+    const std::string made = Read(saver), runtime = Read(RuntimePath), keyedMade = Read(keyedSaver);
+    std::string oversized = made, badMagic = made, compressed = Logo(), crcFails = Png();
+    compressed[30] = 5, crcFails[crcFails.size() - 13] ^= 1;  // BI_PNG; the IDAT chunk's CRC
     oversized[made.size() - TrailerSize + offsetof(SaverTrailer, ImageSize) + 3] = 0x7F;
     badMagic[made.size() - TrailerSize + offsetof(SaverTrailer, Magic)] = 'Z';
     for (auto& [path, bytes] : {std::pair{text, std::string(100, 't')},
              {cutPng, Png().substr(0, Png().size() - 20)}, {other, Text(MakeProgram({0x014C, 1, 0, 59, 6}))}, {damaged, oversized},
-             {bare, badMagic}, {keyed, Text(samples::EncodePng(2, 1, {{0, 0, 0, 0}, {0, 255, 0, 255}}))}, {config, "bouncespeed = 4\n"}})
+             {bare, badMagic}, {keyed, Text(samples::EncodePng(2, 1, {{0, 0, 0, 0}, {0, 255, 0, 255}}))}, {config, "bouncespeed = 4\n"},
+             {pngInBmp, compressed}, {badIdat, crcFails}})
         Write(path, bytes);
     enum Target { Absent, OldFile, Directory };
     const auto runtimeIs = [&](const std::string& path)
@@ -227,8 +239,24 @@ TEST_CASE("refused inputs name the problem on one line, exit 1, 2 or 3, and leav
              {{"inspect", bare}, 1, "carries no saver package", Absent}, {{"inspect", damaged}, 1, "has a damaged saver package", Absent},
              {Create(Work + "nowhere/out.scr", {}), 3, "nowhere/out.scr", Absent},
              {Create(out, {"--background", "black"}), 1, "--background black", OldFile},
-             {{"set", saver, "--set", "FadeSpeed=9", "--out", out}, 1, "FadeSpeed must be", OldFile}, {Create(out, {}), 3, out, Directory},
-             {{"set", saver, "--name", "x", "--out", out}, 3, out, Directory}}) {
+             {{"set", saver, "--set", "FadeSpeed=9", "--out", out}, 1, "FadeSpeed must be", OldFile},
+             {Create(out, {"--name", "Acme\\Logo"}), 1, "--name holds a backslash", Absent},
+             {Create(out, {"--display-name", "  "}), 1, "--display-name is only spaces", Absent},
+             {Create(out, {"--set", "BounceSpeed = 5"}), 2, "has spaces around its =; write --set BounceSpeed=5", Absent},
+             {Create(out, {"--set", "BounceSpeed="}), 1, "BounceSpeed needs a value, from 1 to 10", Absent},
+             {Create(out, {"--set", "EnabledModes=Static,Bounse"}), 1, "\"Bounse\" is neither a number nor the name of one of its", Absent},
+             {Create(out, {}, pngInBmp), 1, "is a BMP file that holds a PNG picture", Absent},
+             {Create(out, {}, badIdat), 1, "its IDAT chunk (chunk 2) fails its CRC check", Absent},
+             // The transparent colour and the background that a kept logo was packed for.
+             {{"set", keyedSaver, "--transparent", "#FF00FF"}, 1, "has 1 pixels in the transparent colour #000000, which would show with #FF00FF", Absent},
+             {{"set", keyedSaver, "--transparent", "none"}, 1, "would show with none; give the logo again with --logo", Absent},
+             {{"set", keyedSaver, "--background", "#FFFFFF"}, 1, "blended onto the background #000000, which would show as a fringe on #FFFFFF", Absent},
+             // Outputs that are someone's files, or inputs.
+             {Create(out, {}), 1, "--out " + out + " exists and is not a saver; --force replaces it", OldFile},
+             {{"set", saver, "--name", "x", "--out", out}, 1, "exists and is not a saver", OldFile},
+             {{"extract", saver, "--out", out}, 1, "exists and is not this saver's logo; --force replaces it", OldFile},
+             {Create(LogoPath, {"--force"}), 1, "is the logo itself", Absent}, {Create(out, {}), 1, out + " is a folder", Directory},
+             {{"set", saver, "--name", "x", "--out", out, "--force"}, 1, out + " is a folder", Directory}}) {
         fs::remove_all(out);
         if (target == OldFile) Write(out, "old");
         if (target == Directory) fs::create_directory(out);
@@ -241,15 +269,38 @@ TEST_CASE("refused inputs name the problem on one line, exit 1, 2 or 3, and leav
                    ListWork() == before),
                   (exit, true, 0u, true, "", target == OldFile ? "old" : "", target != Absent, true));
     }
-    CHECK_ROW((), (Read(saver) == made, Read(RuntimePath) == runtime), (true, true));
+    CHECK_ROW((), (Read(saver) == made, Read(RuntimePath) == runtime, Read(keyedSaver) == keyedMade, Read(LogoPath) == Logo()),
+              (true, true, true, true));
+}
+TEST_CASE("--force replaces any output but an input, and what the runtime will change or not show is a warning") {
+    PrepareWork();
+    const std::string saver = Work + "made.scr", keyed = Work + "keyed.scr", out = Work + "out.scr", texted = Work + "texted.png";
+    REQUIRE(Tool(Create(saver, {})).Exit + Tool(Create(keyed, {}, PngPath)).Exit == 0);
+    std::string withText = Png();  // a tEXt chunk after IHDR, whose CRC is wrong
+    Write(texted, withText.insert(33, std::string("\0\0\0\1tEXtx\0\0\0\0", 13)));
+    // The arguments, what the output holds beforehand, the warning (empty: none).
+    for (auto& [arguments, before, warning] : {std::tuple{Create(out, {"--force"}), std::string("notes"), std::string()},
+             {{"set", keyed, "--transparent", "#010000", "--force", "--out", out}, "", keyed + ": its logo has 1 pixels in "
+              "the transparent colour #000000, which would show with #010000"},
+             {{"set", saver, "--transparent", "#102030", "--out", out}, "", ""},  // a BMP's own colour made see-through
+             {Create(out, {"--set", "BounceGravity=5"}), "", "BounceGravity 5 is stored as 9: any value but 0 turns gravity on"},
+             {Create(out, {"--set", "EnabledModes=1"}), "", "EnabledModes 1 (1) enables no mode: the saver shows only its background"},
+             {Create(out, {"--set", "UseTransparency=0", "--transparent", "#102030"}), "", "UseTransparency 0 is ignored"},
+             {Create(out, {}, texted), "", "logo " + texted + ": its tEXt chunk fails its CRC check and is left out"}}) {
+        fs::remove(out);
+        if (!before.empty()) Write(out, before);
+        const Run run = Tool(arguments);
+        CHECK_ROW((arguments[0], warning), (run.Exit, run.Err.find(warning), run.Err.empty(), Tool({"inspect", out}).Exit),
+                  (0, warning.empty() ? 0 : run.Err.find("glimmora-author: warning: ") + 26, warning.empty(), 0));
+    }
 }
 TEST_CASE("msi builds the same package twice, with a config file that create shares, and refuses what it cannot ship, writing nothing") {
     PrepareWork();
-    const std::string temporary = Scratch + "/tmp", saver = Work + "Shipped.scr", config = Work + "ship.conf", msi = Work + "ship.msi",
+    const std::string temporary = Scratch + "/tmp", saver = Work + "Shipped Saver.scr", config = Work + "ship.conf", msi = Work + "ship.msi",
                       exe = Work + "Shipped.exe";
     fs::remove_all(temporary), fs::create_directories(temporary), setenv("TMPDIR", temporary.c_str(), 1);
     // create skips the package's keys and msi the saver's; the display name holds what wixl would read as its own.
-    Write(config, "SaverName = Shipped\nManufacturer = Example & Co\nVersion = 1.2.3\n");
+    Write(config, "SaverName = Shipped\nManufacturer = Soci\xC3\xA9t\xC3\xA9 & Co\nVersion = 1.2.3\n");
     REQUIRE(Tool(Create(saver, {"--config", config, "--display-name", "A $(var.X) & <b> \"q\""})).Exit == 0);
     fs::copy_file(saver, exe);
     const Run first = Tool({"msi", saver, "--out", msi, "--config", config});
@@ -258,6 +309,21 @@ TEST_CASE("msi builds the same package twice, with a config file that create sha
     CHECK_ROW((), (first.Exit, first.Err, Prints(first, "wrote " + msi + ": " + std::to_string(built.size()) + " bytes, x86 package of "
                    "\"A $(var.X) & <b> \"q\"\" 1.2.3, upgrade code {4B045FED-8EB4-5729-B2B5-B87D1E4D1E6A}"), second.Exit, Read(msi) == built),
               (0, "", true, 0, true));
+    // Texts in Windows-1252 throughout, as the summary (a VT_I2 property) and the string pool say; a short name before the long.
+    const auto stream = [&built](const char16_t* name) {
+        std::vector<size_t> at;
+        std::string bytes;
+        FindStream(Bytes(built.begin(), built.end()), name, &at);
+        for (size_t i : at) bytes += built[i];
+        return bytes;
+    };
+    const std::string summary = stream(u"\x05SummaryInformation"), pool = stream(u"\x4840\x3F3F\x4577\x446C\x3E6A\x44B2\x482F"),
+                      strings = stream(u"\x4840\x3F3F\x4577\x446C\x3B6A\x45E4\x4824"), name = "|Shipped Saver.scr";
+    const size_t bar = strings.find(name);
+    CHECK_ROW((), (summary.find(std::string("\2\0\0\0\xE4\x04", 6)) < summary.size(), summary.find(std::string("Soci\xE9t\xE9 & Co\0", 13)) <
+                   summary.size(), summary.find('\xC3'), pool.substr(0, 2), strings.find("Soci\xE9t\xE9 & Co") < strings.size(),
+                   bar < strings.size() ? strings.substr(bar - 12, 5) + strings.substr(bar - 4, 4) : ""),
+              (true, true, std::string::npos, "\xE4\x04", true, "SHIP~.SCR"));
     for (size_t size = 0; size <= built.size(); size += size < 2048 ? 1 : 61) {  // over exact heap copies, for the sanitizer
         const Bytes cut(built.begin(), built.begin() + long(size));
         CHECK_ROW((size), (MadeByThisTool(cut) || size < built.size()), (true));
@@ -267,6 +333,7 @@ TEST_CASE("msi builds the same package twice, with a config file that create sha
     // The arguments, what PATH is, the exit code, a part of the message; the output is there beforehand, another file.
     for (auto& [arguments, path, exit, message] : {std::tuple{msiOf(RuntimePath, "1.0.0"), "", 1, RuntimePath + " carries no saver package"},
              {msiOf(saver, "1.0"), "", 1, "version 1.0 is not three numbers"}, {msiOf(saver, "1.256.0"), "", 1, "up to 255.255.65535"},
+             {msiOf(saver, "0.0.0"), "", 1, "version 0.0.0 is not a release"},
              {msiOf(saver, "1.0.0", "A ?> B"), "", 1, "the manufacturer contains ?>"},
              {msiOf(exe, "1.0.0"), "", 1, "the saver's file name, Shipped.exe, does not end in .scr"},
              {msiOf(saver, "1.0.0"), "", 1, "--out " + msi + " exists and is not a package made by glimmora-author"},
@@ -279,4 +346,52 @@ TEST_CASE("msi builds the same package twice, with a config file that create sha
         CHECK_ROW((message), (run.Exit, run.Err.find(message) != std::string::npos, run.Out, ListWork() == before, Read(msi),
                                fs::is_empty(temporary)), (exit, true, "", true, exit == 1 && message[0] == '-' ? "old" : "", true));
     }
+}
+// Started as from a terminal, stopped while `midway` holds (its temporary file or wixl's folder exists), then sent the signal;
+// a run that ended before it could be stopped there is started again. Its exit code, or -1 when it was never caught midway.
+static int Interrupted(const std::vector<std::string>& arguments, int signal, bool (*midway)())
+{
+    std::vector<char*> argv = {const_cast<char*>(GLIMMORA_AUTHOR_TOOL)};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    posix_spawnattr_t attributes;
+    sigset_t every;
+    posix_spawnattr_init(&attributes), sigfillset(&every), posix_spawnattr_setsigdefault(&attributes, &every);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        pid_t pid;
+        int status = 0;
+        REQUIRE(posix_spawn(&pid, argv[0], nullptr, &attributes, argv.data(), environ) == 0);
+        bool ended = false;
+        while (!midway() && !(ended = waitpid(pid, &status, WNOHANG) == pid)) usleep(200);
+        if (!ended && (kill(pid, SIGSTOP), waitpid(pid, &status, WUNTRACED), WIFSTOPPED(status))) {
+            const bool caught = midway();
+            kill(pid, caught ? signal : SIGCONT), kill(pid, SIGCONT), waitpid(pid, &status, 0);
+            if (caught) return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+        }
+        fs::remove(*(std::find(arguments.begin(), arguments.end(), "--out") + 1));  // written whole: once more
+    }
+    return -1;
+}
+TEST_CASE("an interrupted create or msi removes its temporary file or folder, stops wixl, and exits 128 + the signal") {
+    PrepareWork();
+    const std::string big = Work + "big.bmp", saver = Work + "made.scr", temporary = Scratch + "/tmp", path = getenv("PATH");
+    std::vector<uint32_t> pixels(4096 * 2048, 0x336699);  // 25 MB to write
+    Write(big, Text(EncodeBmp24(4096, 2048, pixels.data())));
+    // A wixl that starts and waits, in the package's folder.
+    fs::create_directories(Work + "bin"), Write(Work + "bin/wixl", "#!/bin/sh\ntouch gsf-save '" + Work + "bin/started'\nexec sleep 600\n");
+    fs::permissions(Work + "bin/wixl", fs::perms::owner_all);
+    fs::remove_all(temporary), fs::create_directories(temporary), setenv("TMPDIR", temporary.c_str(), 1);
+    setenv("PATH", (Work + "bin:" + path).c_str(), 1);
+    REQUIRE(Tool(Create(saver, {})).Exit == 0);
+    static const auto writing = [] { for (auto& e : fs::directory_iterator(Work)) if (e.path().string().find(".tmp-") != std::string::npos) return true; return false; };
+    static const auto building = [] { return fs::exists(Work + "bin/started"); };
+    const std::vector<std::string> msi = {"msi", saver, "--out", Work + "made.msi", "--manufacturer", "M", "--version", "1.0.0"};
+    for (auto [arguments, signal, exit] : {std::tuple{Create(Work + "big.scr", {}, big), SIGINT, 130}, {msi, SIGTERM, 143}, {msi, SIGHUP, 129}}) {
+        fs::remove(Work + "bin/started");
+        const std::set<std::string> before = ListWork();
+        const int code = Interrupted(arguments, signal, arguments[0] == "msi" ? +building : +writing);
+        CHECK_ROW((arguments[0], signal), (code, ListWork() == before, fs::is_empty(temporary)), (exit, true, true));
+    }
+    setenv("PATH", path.c_str(), 1);
 }

@@ -1,12 +1,16 @@
-// Reading whole files and replacing an output file without leaving half of one.
+// Reading whole files, replacing an output file without leaving half of one,
+// and the rule of what an output may replace.
 #include "file_io.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "held_files.h"
+
 #ifdef _WIN32
 #include <windows.h>
+#include <fcntl.h>
 #include <io.h>
 #else
 #include <sys/stat.h>
@@ -15,7 +19,7 @@
 
 #ifdef _WIN32
 
-static std::wstring Wide(const std::string& utf8)
+std::wstring WidePath(const std::string& utf8)
 {
     const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(length), L'\0');
@@ -32,8 +36,8 @@ static std::string Narrow(const wchar_t* wide)
     return utf8;
 }
 
-static FILE* OpenFile(const std::string& path, const wchar_t* mode) { return _wfopen(Wide(path).c_str(), mode); }
-static void RemoveFile(const std::string& path) { DeleteFileW(Wide(path).c_str()); }
+static FILE* OpenFile(const std::string& path, const wchar_t* mode) { return _wfopen(WidePath(path).c_str(), mode); }
+static void RemoveFile(const std::string& path) { DeleteFileW(WidePath(path).c_str()); }
 
 #else
 
@@ -104,14 +108,22 @@ static FILE* CreateTempBeside(const std::string& path, std::string* tempPath, st
     const size_t separator = path.find_last_of(PathSeparators);
     const std::string directory = separator == std::string::npos ? "." : path.substr(0, separator + 1);
     wchar_t name[MAX_PATH];
-    if (GetTempFileNameW(Wide(directory).c_str(), L"gla", 0, name) == 0) {
+    if (GetTempFileNameW(WidePath(directory).c_str(), L"gla", 0, name) == 0) {
         *problem = LastSystemProblem();
         return nullptr;
     }
     *tempPath = Narrow(name);
-    FILE* file = _wfopen(name, L"wb");
+    // Opened to share deletion, so that an interrupt can remove it while it is written.
+    const HANDLE handle = CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, TRUNCATE_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const int descriptor = handle == INVALID_HANDLE_VALUE ? -1 : _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY);
+    FILE* file = descriptor < 0 ? nullptr : _fdopen(descriptor, "wb");
     if (!file) {
-        *problem = std::strerror(errno);
+        *problem = LastSystemProblem();
+        if (descriptor >= 0)
+            _close(descriptor);
+        else if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
         DeleteFileW(name);
     }
     return file;
@@ -124,7 +136,7 @@ static bool FlushToDisk(FILE* file)
 
 static bool RenameOver(const std::string& from, const std::string& to, std::string* problem)
 {
-    if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (MoveFileExW(WidePath(from).c_str(), WidePath(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     *problem = LastSystemProblem();
     return false;
@@ -132,7 +144,7 @@ static bool RenameOver(const std::string& from, const std::string& to, std::stri
 
 static bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION* identity)
 {
-    HANDLE file = CreateFileW(Wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE file = CreateFileW(WidePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
@@ -205,7 +217,10 @@ bool SameFile(const std::string& first, const std::string& second)
 bool ReplaceFileSafely(const std::string& path, const std::vector<uint8_t>& bytes, std::string* problem)
 {
     std::string tempPath, reason;
+    DeferInterrupts();
     FILE* file = CreateTempBeside(path, &tempPath, &reason);
+    const int held = file ? HoldPath(tempPath, false) : -1;
+    AllowInterrupts();
     if (!file) {
         *problem = "cannot create a temporary file beside " + path + ": " + reason;
         return false;
@@ -217,15 +232,61 @@ bool ReplaceFileSafely(const std::string& path, const std::vector<uint8_t>& byte
     const bool closed = std::fclose(file) == 0;
     if (written && !closed)
         reason = std::strerror(errno);
-    if (!written || !closed) {
-        RemoveFile(tempPath);
+    DeferInterrupts();
+    bool replaced = written && closed;
+    if (!replaced)
         *problem = "cannot write " + tempPath + ": " + reason;
-        return false;
-    }
-    if (!RenameOver(tempPath, path, &reason)) {
-        RemoveFile(tempPath);
+    else if (!(replaced = RenameOver(tempPath, path, &reason)))
         *problem = "cannot replace " + path + ": " + reason;
-        return false;
+    if (!replaced)
+        RemoveFile(tempPath);
+    ReleaseHeldPath(held);
+    AllowInterrupts();
+    return replaced;
+}
+
+namespace {
+
+enum class PathKind { Absent, File, Folder, Other };
+
+PathKind KindOf(const std::string& path)
+{
+#ifdef _WIN32
+    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return PathKind::Absent;
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? PathKind::Folder
+           : attributes & FILE_ATTRIBUTE_DEVICE  ? PathKind::Other
+                                                 : PathKind::File;
+#else
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0)
+        return PathKind::Absent;
+    return S_ISREG(status.st_mode) ? PathKind::File : S_ISDIR(status.st_mode) ? PathKind::Folder : PathKind::Other;
+#endif
+}
+
+}  // namespace
+
+std::string OutputRefusal(const OutputTarget& target, const std::vector<uint8_t>& output)
+{
+    const std::string out = "--out " + target.Path;
+    for (const NamedInput& input : target.Inputs)
+        if (SameFile(input.Path, target.Path))
+            return out + " is the " + input.Role + " itself";
+    switch (KindOf(target.Path)) {
+    case PathKind::Absent: return std::string();
+    case PathKind::Folder: return out + " is a folder";
+    case PathKind::Other: return out + " is not an ordinary file";
+    case PathKind::File: break;
     }
-    return true;
+    if (target.Force)
+        return std::string();
+    std::vector<uint8_t> existing;
+    std::string problem;
+    if (!ReadWholeFile(target.Path, &existing, &problem))
+        return out + " exists and cannot be read (" + problem + "); --force replaces it";
+    if (!target.Rule.MayReplace(existing, output))
+        return out + " exists and is not " + target.Rule.Kind + "; --force replaces it";
+    return std::string();
 }

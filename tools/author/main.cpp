@@ -9,16 +9,18 @@
 #include <shellapi.h>
 #endif
 
+#include "file_io.h"
 #include "verbs/verbs.h"
 
 static void PrintHelp()
 {
     std::printf("Usage: glimmora-author create --runtime FILE --logo FILE --out FILE [options]\n"
                 "       glimmora-author inspect FILE.scr [--json]\n"
-                "       glimmora-author extract FILE.scr --out LOGO.bmp\n"
+                "       glimmora-author extract FILE.scr --out LOGO.bmp [--force]\n"
                 "       glimmora-author set FILE.scr [options]\n"
                 "       glimmora-author msi FILE.scr --out NAME.msi --manufacturer TEXT --version N.N.N\n"
                 "       glimmora-author COMMAND --help\n"
+                "       glimmora-author --version\n"
                 "\n"
                 "create   makes a saver from a runtime, a BMP or PNG logo and settings\n"
                 "inspect  shows the display name and every field of a saver's package\n"
@@ -37,6 +39,13 @@ static int Run(int argc, char** argv)
         PrintHelp();
         return ExitSuccess;
     }
+    if (verb == "--version") {
+        std::printf("glimmora-author %s\n"
+                    "runtime %s (glimmora.scr, 32- and 64-bit), built from the same sources\n",
+                    GLIMMORA_VERSION, GLIMMORA_VERSION);
+        return ExitSuccess;
+    }
+    CleanUpWhenInterrupted();
     struct Verb { const char* Name; int (*Run)(int, char**); };
     static const Verb verbs[] = {
         {"create", RunCreate}, {"inspect", RunInspect}, {"extract", RunExtract}, {"set", RunSet}, {"msi", RunMsi},

@@ -1,12 +1,20 @@
 // Logo files: format by signature, PNG chunk checks, flattening of alpha.
 #include "images/logo_input.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+
+#include "images/logo_colours.h"
 
 namespace {
 
 const uint8_t PngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+uint32_t LittleEndian32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[3]) << 24 | static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
+}
 
 uint32_t BigEndian32(const uint8_t* p)
 {
@@ -56,8 +64,9 @@ LogoFormat DetectLogoFormat(const std::vector<uint8_t>& bytes)
     return LogoFormat::Unknown;
 }
 
-std::string PngStructureProblem(const uint8_t* bytes, size_t size)
+std::string PngStructureProblem(const uint8_t* bytes, size_t size, std::vector<PngChunkSpan>* damaged)
 {
+    damaged->clear();
     size_t at = sizeof PngSignature;
     for (int index = 1;; ++index) {
         if (size - at < 12)
@@ -66,8 +75,11 @@ std::string PngStructureProblem(const uint8_t* bytes, size_t size)
         const std::string type(reinterpret_cast<const char*>(bytes + at + 4), 4);
         if (length > 0x7FFFFFFFu || size - at - 12 < length)
             return "the file ends inside its " + type + " chunk";
-        if (PngChunkCrc(bytes + at + 4, length + 4) != BigEndian32(bytes + at + 8 + length))
-            return "its " + type + " chunk (chunk " + std::to_string(index) + ") fails its CRC check";
+        if (PngChunkCrc(bytes + at + 4, length + 4) != BigEndian32(bytes + at + 8 + length)) {
+            if (!(bytes[at + 4] & 0x20))  // a critical chunk's type starts with a capital letter
+                return "its " + type + " chunk (chunk " + std::to_string(index) + ") fails its CRC check";
+            damaged->push_back({at, 12 + static_cast<size_t>(length), type});
+        }
         if (index == 1) {
             if (type != "IHDR" || length != 13)
                 return "it does not start with an IHDR chunk";
@@ -90,6 +102,7 @@ std::string FlattenPicture(const RgbaPicture& picture, uint32_t backgroundColor,
     const size_t count = static_cast<size_t>(picture.Width) * static_cast<size_t>(picture.Height);
     logo->Pixels.assign(count, 0);
     logo->TransparentPixels = 0;
+    logo->BlendedPixels = 0;
     logo->KeyPicked = false;
     std::vector<bool> transparent(count, false);
     for (size_t i = 0; i < count; ++i) {
@@ -102,6 +115,7 @@ std::string FlattenPicture(const RgbaPicture& picture, uint32_t backgroundColor,
         }
         logo->Pixels[i] = Blend(p[0], background >> 16, alpha) << 16 | Blend(p[1], background >> 8 & 0xFF, alpha) << 8 |
                           Blend(p[2], background & 0xFF, alpha);
+        logo->BlendedPixels += alpha < 255;
     }
 
     uint32_t keyRgb = background;
@@ -120,6 +134,7 @@ std::string FlattenPicture(const RgbaPicture& picture, uint32_t backgroundColor,
         logo->TransparentColor = key.Colour;
     } else if (key.Given || logo->TransparentPixels == 0) {
         logo->TransparentColor = -1;
+        logo->BlendedPixels += logo->TransparentPixels;  // they take the background colour
     } else {
         std::vector<bool> used(1u << 24, false);
         for (size_t i = 0; i < count; ++i)
@@ -144,10 +159,18 @@ std::string PrepareLogo(const std::vector<uint8_t>& bytes, uint32_t backgroundCo
 {
     logo->Format = DetectLogoFormat(bytes);
     logo->KeyPicked = false;
+    logo->Warnings.clear();
     logo->TransparentColor = key.Given ? key.Colour : -1;
     if (logo->Format == LogoFormat::Unknown)
         return "is not a BMP or PNG file";
     if (logo->Format == LogoFormat::Bmp) {
+        // BI_JPEG and BI_PNG: a whole picture file inside, for printers; the display's loader refuses them.
+        const auto at = [&bytes](size_t offset) { return bytes.size() >= offset + 4 ? LittleEndian32(&bytes[offset]) : 0; };
+        const uint32_t compression = at(30);
+        if ((compression == 4 || compression == 5) && at(14) >= 40)
+            return std::string("is a BMP file that holds a ") + (compression == 4 ? "JPEG" : "PNG") +
+                   " picture, which Windows cannot show as a logo; give a plain BMP" +
+                   (compression == 5 ? ", or the PNG file itself" : "");
         const BmpFault fault = CheckBmp(bytes.data(), bytes.size(), &logo->Info);
         if (fault != BmpFault::None)
             return std::string("is a damaged BMP file: ") + DescribeBmpFault(fault);
@@ -158,10 +181,19 @@ std::string PrepareLogo(const std::vector<uint8_t>& bytes, uint32_t backgroundCo
         return std::string();
     }
 
-    std::string problem = PngStructureProblem(bytes.data(), bytes.size());
+    std::vector<PngChunkSpan> damaged;
+    std::string problem = PngStructureProblem(bytes.data(), bytes.size(), &damaged);
+    std::vector<uint8_t> kept(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(bytes.size(), size_t{8})));
+    size_t at = kept.size();
+    for (const PngChunkSpan& chunk : damaged) {
+        kept.insert(kept.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(chunk.Offset));
+        at = chunk.Offset + chunk.Size;
+        logo->Warnings.push_back("its " + chunk.Type + " chunk fails its CRC check and is left out");
+    }
+    kept.insert(kept.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.end());
     RgbaPicture picture;
     if (problem.empty())
-        DecodePng(bytes.data(), bytes.size(), &picture, &problem);
+        DecodePng(kept.data(), kept.size(), &picture, &problem);
     if (!problem.empty())
         return "is a damaged PNG file: " + problem;
     FlatLogo flat;
@@ -169,6 +201,8 @@ std::string PrepareLogo(const std::vector<uint8_t>& bytes, uint32_t backgroundCo
     if (!problem.empty())
         return problem;
     logo->Bmp = EncodeBmp24(picture.Width, picture.Height, flat.Pixels.data());
+    if (flat.BlendedPixels > 0)
+        MarkBlendedBackground(&logo->Bmp, backgroundColor);
     CheckBmp(logo->Bmp.data(), logo->Bmp.size(), &logo->Info);
     logo->TransparentColor = flat.TransparentColor;
     logo->KeyPicked = flat.KeyPicked;

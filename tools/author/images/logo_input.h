@@ -17,9 +17,17 @@ LogoFormat DetectLogoFormat(const std::vector<uint8_t>& bytes);
 // The CRC-32 that guards each PNG chunk (of its type and data).
 uint32_t PngChunkCrc(const uint8_t* bytes, size_t size);
 
-// The checks that the decoder leaves out: every chunk inside the file with a
-// matching CRC, IHDR first, IEND present, a size a BMP can take. Empty when sound.
-std::string PngStructureProblem(const uint8_t* bytes, size_t size);
+struct PngChunkSpan {
+    size_t Offset, Size;  // the whole chunk: length, type, data, CRC
+    std::string Type;
+};
+
+// The checks that the decoder leaves out: every chunk inside the file, IHDR
+// first, IEND present, a size a BMP can take, and a matching CRC for every
+// critical chunk. Ancillary chunks (tEXt, gAMA, ...) whose CRC fails are
+// listed in `damaged`, for the decoder to go without, as other readers do.
+// Empty when sound.
+std::string PngStructureProblem(const uint8_t* bytes, size_t size, std::vector<PngChunkSpan>* damaged);
 
 struct RgbaPicture {
     int32_t Width;
@@ -40,6 +48,7 @@ struct FlatLogo {
     int32_t TransparentColor;      // COLORREF for the trailer, negative for none
     bool KeyPicked;
     int TransparentPixels;
+    int BlendedPixels;             // that took some or all of the background colour
 };
 
 // Fully transparent pixels take the key colour (or the background colour when
@@ -56,6 +65,7 @@ struct PreparedLogo {
     BmpInfo Info;
     int32_t TransparentColor;      // for the trailer: the given one, or as FlattenPicture decided
     bool KeyPicked;
+    std::vector<std::string> Warnings;  // what was left out of the file, reading after its name
 };
 
 // The whole way from a logo file's bytes to the package's BMP. The problem

@@ -1,6 +1,8 @@
 // The codes, versions and WiX source of a saver's Windows Installer package.
 #include "installer/msi_package.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -139,6 +141,27 @@ std::string InstalledNameProblem(const std::string& fileName)
     return std::string();
 }
 
+std::string InstallerFileName(const std::string& fileName)
+{
+    const size_t dot = std::min(fileName.find_last_of('.'), fileName.size());
+    const std::string stem = fileName.substr(0, dot), extension = fileName.substr(dot);  // with its dot
+    const auto plain = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("_-~!#$%&'()@^{}", c); };
+    if (!stem.empty() && stem.size() <= 8 && extension.size() != 1 && extension.size() <= 4 &&
+        std::all_of(stem.begin(), stem.end(), plain) && std::all_of(extension.begin() + (dot < fileName.size()), extension.end(), plain))
+        return fileName;
+    std::string shortName;
+    for (char c : stem)
+        if (shortName.size() < 4 && c > 0 && std::isalnum(static_cast<unsigned char>(c)))
+            shortName += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    shortName += '~';
+    const Sha1Digest digest = Sha1(reinterpret_cast<const uint8_t*>(fileName.data()), fileName.size());
+    for (size_t i = 0; shortName.size() < 8; ++i)
+        shortName += "0123456789ABCDEF"[digest[i / 2] >> (i % 2 ? 0 : 4) & 15];
+    for (char c : extension)
+        shortName += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return shortName + "|" + fileName;
+}
+
 bool IsPackageConfigKey(const std::string& key)
 {
     return key == "Manufacturer" || key == "Version";
@@ -152,12 +175,12 @@ std::string WixSource(const PackageFields& fields, const PackageCodes& codes, co
     return std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n") +
            "<?define ProductName = \"" + fields.ProductName + "\"?>\n" +
            "<?define Manufacturer = \"" + fields.Manufacturer + "\"?>\n" +
-           "<?define FileName = \"" + fields.FileName + "\"?>\n" +
+           "<?define FileName = \"" + InstallerFileName(fields.FileName) + "\"?>\n" +
            "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n"
            "  <Product Id=\"" + FormatUuid(codes.Product) + "\" UpgradeCode=\"" + FormatUuid(codes.Upgrade) +
            "\" Name=\"$(var.ProductName)\"\n"
            "           Manufacturer=\"$(var.Manufacturer)\" Version=\"" + FormatVersion(fields.Version) +
-           "\" Language=\"1033\" Codepage=\"1252\">\n"
+           "\" Language=\"1033\" Codepage=\"" + std::to_string(PackageCodePage) + "\">\n"
            "    <Package InstallerVersion=\"200\" Compressed=\"yes\" InstallScope=\"perMachine\"\n"
            "             Comments=\"" + PackageMarker + ": the screen saver $(var.ProductName)\"/>\n"
            "    <MajorUpgrade DowngradeErrorMessage=\"A newer version of [ProductName] is already installed.\"/>\n"

@@ -49,6 +49,12 @@ std::string PackageTextProblem(const std::string& utf8);
 // Why a saver's file name cannot be installed under it, or empty.
 std::string InstalledNameProblem(const std::string& fileName);
 
+// The File table's name as Windows Installer's Filename type wants it: the
+// name alone when it is a valid 8.3 name, else "SHORT~ID.SCR|long name", the
+// short name made of the long one's first letters and a hash of it, so that
+// savers sharing the system folder are unlikely to share a short name.
+std::string InstallerFileName(const std::string& fileName);
+
 // The package's comments start with this, and only this tool's packages do.
 constexpr char PackageMarker[] = "Made by glimmora-author";
 std::string WixSource(const PackageFields& fields, const PackageCodes& codes, const std::string& sourceFile);
@@ -63,6 +69,16 @@ constexpr long PackageDateUnix = 1577836800;
 // Writes the package code and that date into the summary, where wixl puts a
 // random code and the time of the run. False when the summary is not found.
 bool FixSummary(std::vector<uint8_t>* package, const Uuid& packageCode);
+
+// The code page of every text in the package. Windows Installer supports
+// UTF-8 (65001) only unofficially, and the saver's texts are Windows-1252
+// already.
+constexpr uint16_t PackageCodePage = 1252;
+// wixl writes the tables' strings in that code page but marks their pool
+// neutral, and writes the summary's texts in UTF-8 under that code page:
+// both become Windows-1252 throughout. False when the package is not as
+// wixl writes it.
+bool FixCodePages(std::vector<uint8_t>* package);
 
 // Where each byte of the named stream of a compound file lies; false when
 // the file is not a sound compound file holding that stream.

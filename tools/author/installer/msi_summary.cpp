@@ -1,10 +1,12 @@
 // A package's summary information, found inside the compound file that holds
 // a Windows Installer database: read to know the tool's own packages, written
 // to make a package's bytes follow from its content alone.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 #include "installer/msi_package.h"
+#include "text_encoding.h"
 
 namespace {
 
@@ -53,8 +55,10 @@ std::vector<uint32_t> Entries(const std::vector<uint8_t>& bytes)
 }
 
 const char16_t SummaryName[] = u"\x05SummaryInformation";
-constexpr uint32_t TextType = 30, TimeType = 64;                          // VT_LPSTR, VT_FILETIME
-constexpr uint32_t CommentsId = 6, PackageCodeId = 9, CreatedId = 12, SavedId = 13;
+// A table's stream name is packed two characters to a unit: this is "_StringPool".
+const char16_t StringPoolName[] = u"\x4840\x3F3F\x4577\x446C\x3E6A\x44B2\x482F";
+constexpr uint32_t ShortType = 2, TextType = 30, TimeType = 64;           // VT_I2, VT_LPSTR, VT_FILETIME
+constexpr uint32_t CodePageId = 1, CommentsId = 6, PackageCodeId = 9, CreatedId = 12, SavedId = 13;
 constexpr uint64_t FixedDate = (PackageDateUnix + 11644473600ull) * 10000000;  // in 100 ns since 1601
 
 // Where the value of a property of that type starts in the summary stream,
@@ -138,6 +142,39 @@ bool MadeByThisTool(const std::vector<uint8_t>& package)
     const size_t length = sizeof PackageMarker - 1;
     return comments && summary.size() - comments >= 4 + length &&
            std::memcmp(&summary[comments + 4], PackageMarker, length) == 0;
+}
+
+bool FixCodePages(std::vector<uint8_t>* package)
+{
+    std::vector<size_t> where, pool;
+    if (!FindStream(*package, SummaryName, &where) || !FindStream(*package, StringPoolName, &pool) || pool.size() < 4)
+        return false;
+    std::vector<uint8_t> summary = Gather(*package, where);
+    const size_t codePage = PropertyValue(summary, CodePageId, ShortType);
+    if (!codePage || summary.size() - codePage < 2 || (summary[codePage] | summary[codePage + 1] << 8) != PackageCodePage)
+        return false;
+    // Each text shrinks to its Windows-1252 bytes in its place; zeros fill what it no longer needs.
+    const uint32_t section = Read32(summary, 44), count = Read32(summary, section + 4);
+    for (uint32_t i = 0; i < count && section != EndOfChain && i < summary.size() / 8; ++i) {
+        const size_t at = PropertyValue(summary, Read32(summary, section + 8 + 8 * size_t{i}), TextType);
+        const uint32_t length = Read32(summary, at);
+        if (!at || length == EndOfChain || summary.size() - at - 4 < length)
+            continue;
+        std::string ansi, problem;
+        const uint8_t* text = &summary[at + 4];
+        if (!Utf8ToWindows1252(std::string(text, std::find(text, text + length, 0)), &ansi, &problem))
+            return false;
+        for (size_t b = 0; b < 4; ++b)
+            summary[at + b] = static_cast<uint8_t>((ansi.size() + 1) >> 8 * b);
+        std::fill(summary.begin() + static_cast<std::ptrdiff_t>(at + 4), summary.begin() + static_cast<std::ptrdiff_t>(at + 4 + length), 0);
+        std::copy(ansi.begin(), ansi.end(), summary.begin() + static_cast<std::ptrdiff_t>(at + 4));
+    }
+    for (size_t i = 0; i < where.size(); ++i)
+        (*package)[where[i]] = summary[i];
+    // The pool's first two bytes are its code page.
+    (*package)[pool[0]] = static_cast<uint8_t>(PackageCodePage);
+    (*package)[pool[1]] = static_cast<uint8_t>(PackageCodePage >> 8);
+    return true;
 }
 
 bool FixSummary(std::vector<uint8_t>* package, const Uuid& packageCode)

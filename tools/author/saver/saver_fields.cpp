@@ -1,10 +1,14 @@
 // Field options, config entries, and writing checked values into a trailer.
 #include "saver/saver_fields.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstring>
+#include <iterator>
 
+#include "engine/falling_depth.h"
+#include "engine/modes.h"
 #include "installer/msi_package.h"
 #include "saver/config_file.h"
 #include "saver/saver_file.h"
@@ -102,6 +106,13 @@ bool ReadFieldOption(int count, char** arguments, int* index, SaverChoices* choi
             return false;
         }
         choice = {value.substr(0, equals), value.substr(equals + 1), "--set " + value, true};
+        if (choice.Key.find_first_of(" \t") != std::string::npos) {
+            std::string key = choice.Key;
+            key.erase(std::remove_if(key.begin(), key.end(), [](char c) { return c == ' ' || c == '\t'; }), key.end());
+            *problem = "--set \"" + value + "\" has spaces around its =; write --set " + key + "=" +
+                       choice.Value.substr(std::min(choice.Value.find_first_not_of(" \t"), choice.Value.size()));
+            return false;
+        }
     }
     // Silently taking the last of two would hide a mistake in a build script.
     if (ChosenByOption(*choices, choice.Key)) {
@@ -146,20 +157,114 @@ static std::string ConvertText(const std::string& value, size_t limit, std::stri
     return std::string();
 }
 
+std::vector<BitName> BitNamesOf(const SettingsField& field)
+{
+    static const BitName ignored[] = {{"Keys", IgnoreKeys}, {"Clicks", IgnoreClicks}, {"Movement", IgnoreMovement}};
+    static const BitName directions[] = {{"Up", FallUp}, {"Down", FallDown}, {"Left", FallLeft}, {"Right", FallRight}};
+    const std::string name = field.Name;
+    std::vector<BitName> names;
+    if (name == "HiddenPages")
+        names.push_back({"General", 1});
+    if (name == "HiddenPages" || name == "EnabledModes")
+        for (const ModeRow& row : ModeRows)
+            names.push_back({row.Name, row.Bit});
+    if (name == "IgnoreInput")
+        names.assign(std::begin(ignored), std::end(ignored));
+    if (name == "FallingDirection")
+        names.assign(std::begin(directions), std::end(directions));
+    return names;
+}
+
+std::string DescribeBits(const SettingsField& field, int32_t value)
+{
+    const std::vector<BitName> names = BitNamesOf(field);
+    if (names.empty() || value < 0)
+        return std::string();
+    std::string text;
+    uint32_t rest = static_cast<uint32_t>(value);
+    for (const BitName& bit : names)
+        if (rest & static_cast<uint32_t>(bit.Bit)) {
+            text += (text.empty() ? "" : ", ") + std::string(bit.Name);
+            rest &= ~static_cast<uint32_t>(bit.Bit);
+        }
+    for (uint32_t bit = 1; rest; bit <<= 1)
+        if (rest & bit) {
+            text += (text.empty() ? "" : ", ") + std::to_string(bit);
+            rest &= ~bit;
+        }
+    return text.empty() ? "none" : text;
+}
+
+std::string ShowSettingValue(const SettingsField& field, int32_t value)
+{
+    const std::string bits = DescribeBits(field, value);
+    return std::to_string(value) + (bits.empty() ? "" : " (" + bits + ")");
+}
+
+// A value as a person writes it: decimal, hex after 0x, or for a bit field
+// the names of its bits joined by commas. Empty when it reads.
+static std::string ParseSettingValue(const SettingsField& field, const std::string& text, int32_t* value)
+{
+    if (text.empty())
+        return "needs a value, " + DescribeAllowedValues(field);
+    uint32_t hex;
+    const bool hexadecimal = text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    if (hexadecimal ? ParseSaverId(text, &hex) : ParseInt32(text, value)) {
+        if (hexadecimal)
+            *value = static_cast<int32_t>(hex);
+        return std::string();
+    }
+    const std::vector<BitName> names = BitNamesOf(field);
+    if (names.empty() || hexadecimal)
+        return text + " is not a whole number (decimal, or hex after 0x)";
+    std::string list;
+    for (const BitName& bit : names)
+        list += (list.empty() ? "" : ", ") + std::string(bit.Name);
+    int32_t bits = 0;
+    for (size_t start = 0; start <= text.size();) {
+        const size_t comma = std::min(text.find(',', start), text.size());
+        std::string name = text.substr(start, comma - start);
+        name.erase(0, std::min(name.find_first_not_of(' '), name.size()));
+        name.erase(name.find_last_not_of(' ') + 1);
+        const BitName* found = nullptr;
+        for (const BitName& bit : names)
+            if (SameLetters(name, bit.Name))
+                found = &bit;
+        if (!found)
+            return "\"" + name + "\" is neither a number nor the name of one of its bits (" + list + ")";
+        bits |= found->Bit;
+        start = comma + 1;
+    }
+    *value = bits;
+    return std::string();
+}
+
 static std::string ApplySetting(const FieldChoice& choice, bool allowOutOfRange, SaverDraft* draft)
 {
     const SettingsField* field = FindSettingsField(choice.Key.c_str());
     if (!field)
         return choice.Origin + ": there is no settings field " + choice.Key + Suggestion(choice.Key);
     int32_t value;
-    if (!ParseInt32(choice.Value, &value))
-        return choice.Origin + ": " + choice.Key + " " + choice.Value + " is not a whole number from " +
-               std::to_string(INT32_MIN) + " to " + std::to_string(INT32_MAX);
+    const std::string problem = ParseSettingValue(*field, choice.Value, &value);
+    if (!problem.empty())
+        return choice.Origin + ": " + choice.Key + " " + problem;
     if (!allowOutOfRange && !SettingsValueAllowed(*field, value))
         return choice.Origin + ": " + choice.Key + " must be " + DescribeAllowedValues(*field) +
                " (--allow-out-of-range accepts it anyway)";
     WriteSettingsField(&draft->Trailer.Settings, *field, value);
     draft->SettingsGiven |= 1u << (field - SettingsFields);
+    return std::string();
+}
+
+std::string NameProblem(const std::string& ansiName, bool displayName)
+{
+    const char* const role = displayName ? "Windows names the saver by it in its list of screen savers" : "a saver needs a name";
+    if (ansiName.empty())
+        return std::string("is empty; ") + role;
+    if (ansiName.find_first_not_of(' ') == std::string::npos)
+        return std::string("is only spaces; ") + role;
+    if (!displayName && ansiName.find('\\') != std::string::npos)
+        return "holds a backslash, which would split the registry key that keeps the users' settings";
     return std::string();
 }
 
@@ -172,8 +277,8 @@ static std::string ApplyIdentity(const IdentityField& field, const FieldChoice& 
     switch (field.Kind) {
     case FieldKind::Text:
         problem = ConvertText(choice.Value, TrailerTextSize - 1, &ansi);
-        if (problem.empty() && ansi.empty() && choice.Key == "SaverName")
-            problem = "is empty; a saver needs a name";
+        if (problem.empty() && choice.Key == "SaverName")
+            problem = NameProblem(ansi, false);
         if (!problem.empty())
             return subject + " " + problem;
         StoreText(choice.Key == "SaverName" ? trailer.SaverName
@@ -182,8 +287,8 @@ static std::string ApplyIdentity(const IdentityField& field, const FieldChoice& 
         return std::string();
     case FieldKind::DisplayName:
         problem = ConvertText(choice.Value, DisplayNameLength, &ansi);
-        if (problem.empty() && ansi.empty())
-            problem = "is empty; Windows names the saver by it in its list of screen savers";
+        if (problem.empty())
+            problem = NameProblem(ansi, true);
         if (!problem.empty())
             return subject + " " + problem;
         draft->DisplayName = ansi;
@@ -223,7 +328,35 @@ std::string ApplyChoices(const SaverChoices& choices, SaverDraft* draft)
         if (!problem.empty())
             return problem;
     }
+    draft->AsChosen = draft->Trailer.Settings;
     return std::string();
+}
+
+std::vector<std::string> SettingsWarnings(const SaverDraft& draft, int32_t transparentColor)
+{
+    SaverSettings normal = draft.AsChosen;
+    NormaliseSettings(&normal);
+    std::vector<std::string> warnings;
+    for (const SettingsField& field : SettingsFields) {
+        if (!(draft.SettingsGiven >> (&field - SettingsFields) & 1))
+            continue;
+        const int32_t chosen = ReadSettingsField(draft.AsChosen, field), stored = ReadSettingsField(normal, field);
+        const std::string name = field.Name, given = name + " " + ShowSettingValue(field, chosen);
+        int rows[ModeCount];
+        if (chosen != stored && !(name == "BounceGravity" && chosen == 1))  // 1 is the usual way to say "on"
+            warnings.push_back(given + " is stored as " + ShowSettingValue(field, stored) +
+                               (name == "IgnoreInput"     ? ": a key press always ends the saver when both kinds of "
+                                                            "mouse input are ignored"
+                                : name == "BounceGravity" ? ": any value but 0 turns gravity on, at three times BounceSpeed"
+                                                          : ": it follows FadeSpeed"));
+        if (name == "UseTransparency" && (chosen != 0) != (transparentColor >= 0))
+            warnings.push_back(given + " is ignored: the runtime draws the logo see-through exactly when the saver "
+                                       "has a transparent colour, and this one has " +
+                               (transparentColor >= 0 ? FormatColour(static_cast<uint32_t>(transparentColor)) : "none"));
+        if (name == "EnabledModes" && EnabledModeRows(chosen, rows) == 0)
+            warnings.push_back(given + " enables no mode: the saver shows only its background");
+    }
+    return warnings;
 }
 
 void NormaliseChosenSettings(SaverSettings* settings, uint32_t settingsGiven)
@@ -266,7 +399,9 @@ std::string DescribeFieldOptions()
             line += *c == '\n' ? "\n" + indent : std::string(1, *c);
         text += line + "\n";
     }
-    text += "  --set Field=Value           one settings field, by name; may be repeated\n"
+    text += "  --set Field=Value           one settings field, by name; may be repeated; the\n"
+            "                              value in decimal, in hex after 0x, or for a bit\n"
+            "                              field as names joined by commas (Static,Bounce)\n"
             "  --config FILE               fields from a file of Key = Value lines, keyed as\n"
             "                              inspect prints them; the options win over it\n"
             "  --allow-out-of-range        accepts settings that the settings dialog could\n"

@@ -55,6 +55,7 @@ struct SaverDraft {
     bool SaverIdGiven = false;
     bool TransparentGiven = false;
     uint32_t SettingsGiven = 0;    // bit i: settings field i was chosen
+    SaverSettings AsChosen;        // the settings before normalisation
 };
 
 // Checks every choice and writes it into the draft. Texts are Windows-1252 in
@@ -62,10 +63,34 @@ struct SaverDraft {
 // pages allow are refused unless AllowOutOfRange. Empty when all is sound.
 std::string ApplyChoices(const SaverChoices& choices, SaverDraft* draft);
 
+// What the runtime will make of chosen values, and chosen values that leave
+// the saver nothing to show; one warning each. `transparentColor` is the
+// saver's, which the runtime's UseTransparency follows.
+std::vector<std::string> SettingsWarnings(const SaverDraft& draft, int32_t transparentColor);
+
 // Normalises only what the chosen settings touch, so that set leaves every
 // other field as it was: FadeDerived follows FadeSpeed, a non-zero
 // BounceGravity follows BounceSpeed, IgnoreInput 7 becomes 6.
 void NormaliseChosenSettings(SaverSettings* settings, uint32_t settingsGiven);
+
+// Why a text cannot be the saver's name (a backslash would split its registry
+// key) or its display name (a blank entry in Windows' list), or empty.
+std::string NameProblem(const std::string& ansiName, bool displayName);
+
+// The names of a bit field's bits, numbers still being accepted:
+// EnabledModes and HiddenPages by mode (and General), IgnoreInput and
+// FallingDirection by what they ignore or where the logos fall.
+struct BitName {
+    const char* Name;
+    int32_t Bit;
+};
+std::vector<BitName> BitNamesOf(const SettingsField& field);
+
+// "Static, Bounce" for a value of a bit field, unnamed bits as numbers,
+// "none" for 0; empty for a negative value or a field without bit names.
+std::string DescribeBits(const SettingsField& field, int32_t value);
+// "7 (Keys, Clicks, Movement)", or the number alone.
+std::string ShowSettingValue(const SettingsField& field, int32_t value);
 
 // Why a saver name cannot also be the display name (60 characters), or empty.
 std::string NameTooLongToDisplay(const std::string& ansiName);

@@ -81,6 +81,14 @@ std::string SplitSaverFile(const std::vector<uint8_t>& file, SaverParts* parts)
     return std::string();
 }
 
+bool IsSaverFile(const std::vector<uint8_t>& file)
+{
+    SaverParts parts;
+    DisplayNameSlots slots;
+    return SplitSaverFile(file, &parts).empty() &&
+           SaverProgramProblem({file.begin(), file.begin() + static_cast<std::ptrdiff_t>(parts.ProgramSize)}, &slots).empty();
+}
+
 uint32_t SaverIdFromName(const std::string& name)
 {
     uint32_t hash = 2166136261u;

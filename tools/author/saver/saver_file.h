@@ -41,6 +41,9 @@ struct SaverParts {
 // name), or empty.
 std::string SplitSaverFile(const std::vector<uint8_t>& file, SaverParts* parts);
 
+// Whether `file` reads as a saver: a Glimmora runtime with a sound package.
+bool IsSaverFile(const std::vector<uint8_t>& file);
+
 // A saver's default identity, derived from its name so that rebuilding the
 // same saver gives the same id (FNV-1a, 32 bits).
 uint32_t SaverIdFromName(const std::string& name);

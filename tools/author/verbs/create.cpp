@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "file_io.h"
+#include "images/logo_colours.h"
 #include "images/logo_input.h"
 #include "saver/saver_file.h"
 #include "text_encoding.h"
@@ -15,6 +16,7 @@ struct CreateRequest {
     std::string Runtime, Logo, Out;
     SaverChoices Choices;
     bool HelpWanted = false;
+    bool Force = false;
 };
 
 void PrintCreateHelp()
@@ -26,6 +28,7 @@ void PrintCreateHelp()
         "settings, and puts the display name into the runtime's string table. The\n"
         "output goes to a temporary file first and is then renamed, so an existing file\n"
         "is only ever replaced by a complete saver. The same inputs give the same bytes.\n"
+        "An existing output is replaced only if it is a saver.\n"
         "\n"
         "  --runtime FILE              the Glimmora runtime, 32-bit (to ship) or 64-bit\n"
         "  --logo FILE                 the logo: a BMP file, packed as it is, or a PNG\n"
@@ -33,6 +36,8 @@ void PrintCreateHelp()
         "                              pixels take the transparent colour, partly\n"
         "                              transparent ones are blended onto the background\n"
         "  --out FILE.scr              the saver to write\n"
+        "  --force                     replaces an existing output that is not a saver\n"
+        "                              (never an input)\n"
         "%s"
         "\n"
         "Settings fields, the values the settings dialog allows, and their defaults\n"
@@ -40,9 +45,23 @@ void PrintCreateHelp()
         DescribeFieldOptions().c_str());
     SaverTrailer defaults;
     StartTrailer(&defaults);
-    for (const SettingsField& field : SettingsFields)
+    for (const SettingsField& field : SettingsFields) {
         std::printf("  %-22s %-30s default %d\n", field.Name, DescribeAllowedValues(field).c_str(),
                     static_cast<int>(ReadSettingsField(defaults.Settings, field)));
+        // A bit field's names, wrapped under its line: "bits: Static 2, Plain 4, ..."
+        const std::vector<BitName> bits = BitNamesOf(field);
+        std::string line = std::string(25, ' ') + "bits:";
+        for (size_t i = 0; i < bits.size(); ++i) {
+            const std::string name = " " + std::string(bits[i].Name) + " " + std::to_string(bits[i].Bit);
+            if (line.size() + name.size() >= 79) {
+                std::printf("%s\n", line.c_str());
+                line = std::string(30, ' ');
+            }
+            line += name + (i + 1 < bits.size() ? "," : "");
+        }
+        if (!bits.empty())
+            std::printf("%s\n", line.c_str());
+    }
     PrintExitCodes();
 }
 
@@ -55,6 +74,10 @@ int ReadCreateArguments(int count, char** arguments, CreateRequest* request)
         if (argument == "--help" || argument == "-h") {
             request->HelpWanted = true;
             return ExitSuccess;
+        }
+        if (argument == "--force") {
+            request->Force = true;
+            continue;
         }
         bool handled;
         std::string problem;
@@ -107,6 +130,9 @@ int DraftSaver(const CreateRequest& request, SaverDraft* draft)
         if (name.size() >= TrailerTextSize)
             return Complain(ExitBadInput, "the name taken from the output file, \"" + stem + "\", is " +
                                               std::to_string(name.size()) + " characters long; give one with --name");
+        if (!(why = NameProblem(name, false)).empty())
+            return Complain(ExitBadInput, "the name taken from the output file, \"" + stem + "\", " + why +
+                                              "; give one with --name");
         StoreText(trailer.SaverName, name);
     }
     if (!draft->SaverIdGiven)
@@ -160,17 +186,21 @@ int RunCreate(int count, char** arguments)
     if (!logoProblem.empty())
         return Complain(ExitBadInput, "logo " + request.Logo + " " + logoProblem);
     draft.Trailer.TransparentColor = logo.TransparentColor;
-    // Replacing an input by the output would lose it if anything went wrong later.
-    for (const std::string* input : {&request.Runtime, &request.Logo})
-        if (SameFile(*input, request.Out))
-            return Complain(ExitBadInput, "--out " + request.Out + " is the " +
-                                              (input == &request.Runtime ? "runtime" : "logo") + " itself");
+    for (const std::string& warning : logo.Warnings)
+        Warn("logo " + request.Logo + ": " + warning);
+    for (const std::string& warning : SettingsWarnings(draft, logo.TransparentColor))
+        Warn(warning);
+    const std::string unusedKey = draft.TransparentGiven ? UnusedKeyWarning(logo.Bmp, logo.TransparentColor) : "";
+    if (!unusedKey.empty())
+        Warn(unusedKey);
 
     const std::vector<uint8_t> saver =
         BuildSaverFile(runtime, slots, Windows1252ToUtf16(draft.DisplayName), logo.Bmp, draft.Trailer);
-    std::string problem;
-    if (!ReplaceFileSafely(request.Out, saver, &problem))
-        return Complain(ExitWriteFailed, problem);
+    const OutputTarget target = {request.Out,
+                                 {{"runtime", request.Runtime}, {"logo", request.Logo}, {"config file", request.Choices.ConfigPath}},
+                                 request.Force, SaverOutput};
+    if ((code = WriteOutput(target, saver)) != ExitSuccess)
+        return code;
     std::printf("wrote %s: %zu bytes, %s saver \"%s\", id 0x%08x\n", request.Out.c_str(), saver.size(),
                 MachineText(slots.Machine), Windows1252ToUtf8(SlotText(draft.Trailer.SaverName)).c_str(),
                 static_cast<unsigned>(draft.Trailer.SaverId));

@@ -10,22 +10,28 @@
 
 static void PrintExtractHelp()
 {
-    std::printf("Usage: glimmora-author extract FILE.scr --out LOGO.bmp\n"
+    std::printf("Usage: glimmora-author extract FILE.scr --out LOGO.bmp [--force]\n"
                 "\n"
                 "Writes the logo that the saver carries, byte for byte as the package holds it\n"
                 "(a PNG logo was packed as a 24-bit BMP). The output is written safely, as by\n"
-                "create.\n");
+                "create. An existing file is replaced only when it holds these very bytes\n"
+                "(extracted before), or with --force, which never replaces the saver.\n");
     PrintExitCodes();
 }
 
 int RunExtract(int count, char** arguments)
 {
     std::string saverPath, outPath;
+    bool force = false;
     for (int i = 0; i < count; ++i) {
         const std::string argument = arguments[i];
         if (argument == "--help" || argument == "-h") {
             PrintExtractHelp();
             return ExitSuccess;
+        }
+        if (argument == "--force") {
+            force = true;
+            continue;
         }
         if (argument == "--out") {
             if (i + 1 == count || !outPath.empty())
@@ -56,13 +62,15 @@ int RunExtract(int count, char** arguments)
         return Complain(ExitBadInput, saverPath + " " + problem);
     if (parts.LogoSize == 0)
         return Complain(ExitBadInput, saverPath + " carries no logo");
-    if (SameFile(saverPath, outPath))
-        return Complain(ExitBadInput, "--out " + outPath + " is the saver itself");
 
     const auto logoStart = file.begin() + static_cast<std::ptrdiff_t>(parts.ProgramSize);
     const std::vector<uint8_t> logo(logoStart, logoStart + static_cast<std::ptrdiff_t>(parts.LogoSize));
-    if (!ReplaceFileSafely(outPath, logo, &problem))
-        return Complain(ExitWriteFailed, problem);
+    // Only the same bytes are surely the tool's: a user's own BMP artwork may stand there.
+    const OutputRule sameLogo = {"this saver's logo", [](const std::vector<uint8_t>& existing, const std::vector<uint8_t>& output) {
+                                     return existing == output;
+                                 }};
+    if ((code = WriteOutput({outPath, {{"saver", saverPath}}, force, sameLogo}, logo)) != ExitSuccess)
+        return code;
     BmpInfo info;
     const BmpFault fault = CheckBmp(logo.data(), logo.size(), &info);
     if (fault == BmpFault::None)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "file_io.h"
+#include "images/logo_colours.h"
 #include "package/bmp_format.h"
 #include "saver/saver_file.h"
 #include "text_encoding.h"
@@ -17,9 +18,10 @@ void PrintInspectHelp()
     std::printf("Usage: glimmora-author inspect FILE.scr [--json]\n"
                 "\n"
                 "Prints the runtime's kind, the display name, and every field of the saver's\n"
-                "package in the order the package holds them: one \"Key: value\" line each, or\n"
-                "with --json one JSON object (the settings in a \"Settings\" object, colours as\n"
-                "\"#RRGGBB\", no transparent colour as null). Texts are printed as UTF-8.\n");
+                "package in the order the package holds them: one \"Key: value\" line each (a\n"
+                "bit field with the names of its bits), or with --json one JSON object (the\n"
+                "settings as numbers in a \"Settings\" object, colours as \"#RRGGBB\", no\n"
+                "transparent colour as null). Texts are printed as UTF-8.\n");
     PrintExitCodes();
 }
 
@@ -75,6 +77,11 @@ void AddText(Report* report, const char* key, const char (&slot)[TrailerTextSize
     Add(report, key, Printable(utf8), JsonString(utf8));
 }
 
+std::string ColourJson(uint32_t colorref)
+{
+    return JsonString(FormatColour(colorref));
+}
+
 void AddLogo(Report* report, const std::vector<uint8_t>& file, const SaverParts& parts)
 {
     if (parts.LogoSize == 0) {
@@ -90,12 +97,18 @@ void AddLogo(Report* report, const std::vector<uint8_t>& file, const SaverParts&
         return;
     }
     const std::string compression = info.Compression < 4 ? compressions[info.Compression] : "";
+    uint32_t blended;
+    const std::vector<uint8_t> logo(file.begin() + static_cast<std::ptrdiff_t>(parts.ProgramSize),
+                                    file.begin() + static_cast<std::ptrdiff_t>(parts.ProgramSize + parts.LogoSize));
+    const bool wasBlended = BlendedBackground(logo, &blended);
     Add(report, "Logo",
         std::to_string(info.Width) + " x " + std::to_string(info.Height) + ", " + std::to_string(info.BitCount) +
-            " bits per pixel" + compression + (info.TopDown ? ", top-down" : ""),
+            " bits per pixel" + compression + (info.TopDown ? ", top-down" : "") +
+            (wasBlended ? ", edges blended onto " + FormatColour(blended) : ""),
         "{\"Width\": " + std::to_string(info.Width) + ", \"Height\": " + std::to_string(info.Height) +
             ", \"BitsPerPixel\": " + std::to_string(info.BitCount) + ", \"Compression\": " +
-            std::to_string(info.Compression) + ", \"TopDown\": " + (info.TopDown ? "true" : "false") + "}");
+            std::to_string(info.Compression) + ", \"TopDown\": " + (info.TopDown ? "true" : "false") +
+            ", \"BlendedOnto\": " + (wasBlended ? ColourJson(blended) : "null") + "}");
 }
 
 void AddProgram(Report* report, const std::vector<uint8_t>& file, const SaverParts& parts)
@@ -114,11 +127,6 @@ void AddProgram(Report* report, const std::vector<uint8_t>& file, const SaverPar
     Add(report, "DisplayName", Printable(name), JsonString(name));
 }
 
-std::string ColourJson(uint32_t colorref)
-{
-    return JsonString(FormatColour(colorref));
-}
-
 Report Describe(const std::vector<uint8_t>& file, const SaverParts& parts)
 {
     const SaverTrailer& trailer = parts.Trailer;
@@ -129,8 +137,10 @@ Report Describe(const std::vector<uint8_t>& file, const SaverParts& parts)
     AddNumber(&report, "ImageSize", trailer.ImageSize);
     AddLogo(&report, file, parts);
     report.Json += ",\n  \"Settings\": {";
-    for (const SettingsField& field : SettingsFields)
-        AddNumber(&report, field.Name, ReadSettingsField(trailer.Settings, field), 4);
+    for (const SettingsField& field : SettingsFields) {
+        const int32_t value = ReadSettingsField(trailer.Settings, field);
+        Add(&report, field.Name, ShowSettingValue(field, value), std::to_string(value), 4);
+    }
     report.Json += "\n  }";
     char id[16];
     std::snprintf(id, sizeof id, "0x%08x", static_cast<unsigned>(trailer.SaverId));

@@ -8,8 +8,6 @@
 #include <vector>
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <utime.h>
 #endif
@@ -26,6 +24,7 @@ namespace {
 struct MsiRequest {
     std::string Saver, Out, Manufacturer, Version, ConfigPath;
     bool HelpWanted = false;
+    bool Force = false;
 };
 
 void PrintMsiHelp()
@@ -36,13 +35,19 @@ void PrintMsiHelp()
                 "name, for every user of the machine: a 64-bit saver into the 64-bit system\n"
                 "folder (System32), a 32-bit one into the system folder of 32-bit programs\n"
                 "(SysWOW64 on 64-bit Windows). Its product name is the saver's display name.\n"
-                "A later version of the same saver (name and id) upgrades the earlier one.\n"
-                "The package is built by wixl (Debian's package wixl); the same inputs give\n"
-                "the same bytes. An existing output is replaced only if this tool made it.\n"
+                "A later version of the same saver (name and id) upgrades the earlier one, so\n"
+                "every changed saver needs a higher version: Windows Installer refuses a\n"
+                "package of the version already installed. Its texts are stored in\n"
+                "Windows-1252. The package is built by wixl (Debian's package wixl); the same\n"
+                "inputs give the same bytes. An existing output is replaced only if this tool\n"
+                "made it.\n"
                 "\n"
                 "  --out NAME.msi              the package to write\n"
+                "  --force                     replaces an existing output that this tool did\n"
+                "                              not make (never an input)\n"
                 "  --manufacturer TEXT         the publisher that Programs and Features shows\n"
-                "  --version N.N.N             three numbers, up to 255.255.65535\n"
+                "  --version N.N.N             three numbers, from 0.0.1 up to 255.255.65535;\n"
+                "                              higher for every change of the saver\n"
                 "  --config FILE               takes Manufacturer and Version from a config\n"
                 "                              file (the saver's own: its other keys are skipped)\n");
     PrintExitCodes();
@@ -58,6 +63,10 @@ int ReadMsiArguments(int count, char** arguments, MsiRequest* request)
         if (argument == "--help" || argument == "-h") {
             request->HelpWanted = true;
             return ExitSuccess;
+        }
+        if (argument == "--force") {
+            request->Force = true;
+            continue;
         }
         int option = 0;
         while (option < 4 && argument != options[option])
@@ -142,29 +151,16 @@ bool BuildPackage(const std::string& wixSource, const std::vector<uint8_t>& save
         *problem = "wixl, which builds the package, is not on PATH: install Debian's package wixl";
         return false;
     }
-    const char* temporary = std::getenv("TMPDIR");
-    std::string folder = std::string(temporary && *temporary ? temporary : "/tmp") + "/glimmora-msi-XXXXXX";
-    if (!mkdtemp(&folder[0])) {
-        *problem = "cannot make a folder for wixl in " + folder + ": " + std::strerror(errno);
+    std::string folder;
+    if (!MakeTemporaryFolder("glimmora-msi", &folder, problem))
         return false;
-    }
-    const char* const files[] = {"source.wxs", "saver.scr", "package.msi", "wixl.log"};
     const utimbuf fixedDate = {PackageDateUnix, PackageDateUnix};
     bool built = ReplaceFileSafely(folder + "/source.wxs", {wixSource.begin(), wixSource.end()}, problem) &&
                  ReplaceFileSafely(folder + "/saver.scr", saver, problem);
     if (built && utime((folder + "/saver.scr").c_str(), &fixedDate) != 0)
         built = false, *problem = std::string("cannot date the saver's copy: ") + std::strerror(errno);
     if (built) {
-        const pid_t child = fork();
-        if (child == 0) {
-            const int log = open((folder + "/wixl.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (log < 0 || chdir(folder.c_str()) != 0 || dup2(log, 1) < 0 || dup2(log, 2) < 0)
-                _exit(127);
-            execl(wixl.c_str(), "wixl", "--arch", arch, "--output", "package.msi", "source.wxs", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        int status = 0;
-        built = child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
+        built = RunHelperProgram(wixl, {"--arch", arch, "--output", "package.msi", "source.wxs"}, folder, "wixl.log") &&
                 ReadWholeFile(folder + "/package.msi", package, problem);
         if (!built) {
             std::vector<uint8_t> log;
@@ -175,9 +171,7 @@ bool BuildPackage(const std::string& wixSource, const std::vector<uint8_t>& save
             *problem = "wixl failed" + (said.empty() ? std::string() : ": " + said.substr(said.find_last_of('\n') + 1));
         }
     }
-    for (const char* file : files)
-        std::remove((folder + "/" + file).c_str());
-    rmdir(folder.c_str());
+    RemoveTemporaryFolder(folder);
     return built;
 }
 
@@ -203,6 +197,8 @@ int RunMsi(int count, char** arguments)
     PackageFields fields;
     if (!ParseProductVersion(request.Version, &fields.Version))
         return Complain(ExitBadInput, "version " + request.Version + " is not three numbers up to 255.255.65535");
+    if (fields.Version.Major == 0 && fields.Version.Minor == 0 && fields.Version.Build == 0)
+        return Complain(ExitBadInput, "version 0.0.0 is not a release: start at 0.0.1 or 1.0.0, and go higher with every change of the saver");
     std::string problem = PackageTextProblem(request.Manufacturer);
     if (!problem.empty())
         return Complain(ExitBadInput, "the manufacturer " + problem);
@@ -231,19 +227,24 @@ int RunMsi(int count, char** arguments)
         return Complain(ExitBadInput, "the saver's file name, " + fields.FileName + ", " + problem);
 
     // Only a package of this tool may be replaced: anything else there is someone's file.
-    std::vector<uint8_t> existing;
-    if (ReadWholeFile(request.Out, &existing, &problem) ? !MadeByThisTool(existing) : problem != std::strerror(ENOENT))
-        return Complain(ExitBadInput, "--out " + request.Out + " exists and is not a package made by glimmora-author");
+    const OutputRule ownPackage = {"a package made by glimmora-author",
+                                   [](const std::vector<uint8_t>& existing, const std::vector<uint8_t>&) {
+                                       return MadeByThisTool(existing);
+                                   }};
+    const OutputTarget target = {request.Out, {{"saver", request.Saver}, {"config file", request.ConfigPath}},
+                                 request.Force, ownPackage};
+    if (!(problem = OutputRefusal(target, {})).empty())
+        return Complain(ExitBadInput, problem);
 
     const PackageCodes codes = DerivePackageCodes(fields);
     const std::string source = WixSource(fields, codes, "saver.scr");
     std::vector<uint8_t> package;
     if (!BuildPackage(source, saver, PlatformFor(fields.Machine).Arch, &package, &problem))
         return Complain(ExitWriteFailed, problem);
-    if (!FixSummary(&package, DerivePackageCode(codes, source, saver)))
-        return Complain(ExitWriteFailed, "wixl wrote a package without the summary it writes");
-    if (!ReplaceFileSafely(request.Out, package, &problem))
-        return Complain(ExitWriteFailed, problem);
+    if (!FixSummary(&package, DerivePackageCode(codes, source, saver)) || !FixCodePages(&package))
+        return Complain(ExitWriteFailed, "wixl wrote a package without the summary and string pool it writes");
+    if ((code = WriteOutput(target, package)) != ExitSuccess)
+        return code;
     std::printf("wrote %s: %zu bytes, %s package of \"%s\" %s, upgrade code %s\n", request.Out.c_str(), package.size(),
                 PlatformFor(fields.Machine).Arch, fields.ProductName.c_str(), FormatVersion(fields.Version).c_str(),
                 FormatUuid(codes.Upgrade).c_str());

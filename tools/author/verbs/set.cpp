@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "file_io.h"
+#include "images/logo_colours.h"
 #include "images/logo_input.h"
 #include "saver/saver_file.h"
 #include "text_encoding.h"
@@ -18,6 +19,7 @@ struct SetRequest {
     std::string Saver, Logo, Out;
     SaverChoices Choices;
     bool HelpWanted = false;
+    bool Force = false;
 };
 
 void PrintSetHelp()
@@ -31,6 +33,11 @@ void PrintSetHelp()
         "\n"
         "  --out FILE.scr              writes the changed saver there, not in place\n"
         "  --logo FILE                 replaces the logo (BMP or PNG, as for create)\n"
+        "  --force                     replaces an existing output that is not a saver\n"
+        "                              (never an input), and changes colours that the\n"
+        "                              kept logo does not fit: its transparent colour\n"
+        "                              when pixels of the old one would show, or the\n"
+        "                              background a PNG's edges were blended onto\n"
         "%s"
         "\n"
         "The settings fields are listed by glimmora-author create --help.\n",
@@ -45,6 +52,10 @@ int ReadSetArguments(int count, char** arguments, SetRequest* request)
         if (argument == "--help" || argument == "-h") {
             request->HelpWanted = true;
             return ExitSuccess;
+        }
+        if (argument == "--force") {
+            request->Force = true;
+            continue;
         }
         bool handled;
         std::string problem;
@@ -148,7 +159,15 @@ int RunSet(int count, char** arguments)
     }
 
     std::vector<uint8_t> logo(logoStart, logoStart + static_cast<std::ptrdiff_t>(parts.LogoSize));
-    if (!request.Logo.empty()) {
+    std::vector<std::string> warnings;
+    if (request.Logo.empty()) {
+        problem = KeptLogoProblem(logo, parts.Trailer, draft.Trailer, &warnings);
+        if (!problem.empty() && !request.Force)
+            return Complain(ExitBadInput, request.Saver + ": " + problem +
+                                              "; give the logo again with --logo (a PNG is packed anew), or add --force");
+        if (!problem.empty())
+            warnings.push_back(request.Saver + ": " + problem);
+    } else {
         std::vector<uint8_t> logoFile;
         if ((code = ReadInputFile("logo", request.Logo, &logoFile)) != ExitSuccess)
             return code;
@@ -159,13 +178,22 @@ int RunSet(int count, char** arguments)
             return Complain(ExitBadInput, "logo " + request.Logo + " " + problem);
         logo = prepared.Bmp;
         draft.Trailer.TransparentColor = prepared.TransparentColor;
+        for (const std::string& warning : prepared.Warnings)
+            warnings.push_back("logo " + request.Logo + ": " + warning);
+        if (draft.TransparentGiven)
+            warnings.push_back(UnusedKeyWarning(logo, draft.Trailer.TransparentColor));
     }
-    if (!request.Logo.empty() && SameFile(request.Logo, request.Out))
-        return Complain(ExitBadInput, "--out " + request.Out + " is the logo itself");
+    for (const std::string& warning : SettingsWarnings(draft, draft.Trailer.TransparentColor))
+        warnings.push_back(warning);
+    for (const std::string& warning : warnings)
+        if (!warning.empty())
+            Warn(warning);
 
     const std::vector<uint8_t> saver = BuildSaverFile(program, slots, displayName, logo, draft.Trailer);
-    if (!ReplaceFileSafely(request.Out, saver, &problem))
-        return Complain(ExitWriteFailed, problem);
+    const OutputTarget target = {request.Out, {{"logo", request.Logo}, {"config file", request.Choices.ConfigPath}},
+                                 request.Force, SaverOutput};
+    if ((code = WriteOutput(target, saver)) != ExitSuccess)
+        return code;
     const bool logoChanged = !std::equal(logo.begin(), logo.end(), logoStart, logoStart + static_cast<std::ptrdiff_t>(parts.LogoSize));
     std::printf("wrote %s: %s\n", request.Out.c_str(),
                 ChangedFields(parts.Trailer, draft.Trailer, displayName != oldDisplayName, logoChanged).c_str());

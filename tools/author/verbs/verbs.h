@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "file_io.h"
 #include "saver/saver_fields.h"
 
 enum ExitCode {
@@ -17,11 +18,21 @@ enum ExitCode {
 // Prints "glimmora-author: <problem>" on stderr and returns `code`.
 int Complain(int code, const std::string& problem);
 
+// Prints "glimmora-author: warning: <text>" on stderr: the run goes on.
+void Warn(const std::string& text);
+
 // The exit code table, shared by every help text.
 void PrintExitCodes();
 
 // Reads a whole input file; complains "cannot read <role> <path>: <reason>".
 int ReadInputFile(const std::string& role, const std::string& path, std::vector<uint8_t>* bytes);
+
+// Writes the output if OutputRefusal allows it: exit 1 when it does not, 3
+// when the writing fails.
+int WriteOutput(const OutputTarget& target, const std::vector<uint8_t>& bytes);
+
+// What create and set may write over: a saver.
+extern const OutputRule SaverOutput;
 
 // Reads the --config file, if one was given, under the options.
 int ReadConfigFile(SaverChoices* choices);
