@@ -17,6 +17,7 @@ namespace {
 struct SetRequest {
     std::string Saver, Logo, Out;
     SaverChoices Choices;
+    LogoPacking Packing = {false, false};
     bool HelpWanted = false;
 };
 
@@ -31,10 +32,10 @@ void PrintSetHelp()
         "\n"
         "  --out FILE.scr              writes the changed saver there, not in place\n"
         "  --logo FILE                 replaces the logo (BMP or PNG, as for create)\n"
-        "%s"
+        "%s%s"
         "\n"
         "The settings fields are listed by glimmora-author create --help.\n",
-        DescribeFieldOptions().c_str());
+        DescribePackingOptions(), DescribeFieldOptions().c_str());
     PrintExitCodes();
 }
 
@@ -48,7 +49,8 @@ int ReadSetArguments(int count, char** arguments, SetRequest* request)
         }
         bool handled;
         std::string problem;
-        if (ReadFieldOption(count, arguments, &i, &request->Choices, &handled, &problem))
+        if (ReadFieldOption(count, arguments, &i, &request->Choices, &handled, &problem) ||
+            (!handled && ReadPackingOption(count, arguments, &i, &request->Packing, &handled, &problem)))
             continue;
         if (handled)
             return Complain(ExitUsage, problem);
@@ -71,7 +73,8 @@ int ReadSetArguments(int count, char** arguments, SetRequest* request)
     }
     if (request->Saver.empty())
         return Complain(ExitUsage, "set needs a saver (see glimmora-author set --help)");
-    if (request->Choices.Fields.empty() && request->Choices.ConfigPath.empty() && request->Logo.empty())
+    if (request->Choices.Fields.empty() && request->Choices.ConfigPath.empty() && request->Logo.empty() &&
+        !request->Packing.Repack)
         return Complain(ExitUsage, "set needs something to change (see glimmora-author set --help)");
     if (request->Out.empty())
         request->Out = request->Saver;
@@ -148,17 +151,24 @@ int RunSet(int count, char** arguments)
     }
 
     std::vector<uint8_t> logo(logoStart, logoStart + static_cast<std::ptrdiff_t>(parts.LogoSize));
+    PreparedLogo prepared;
     if (!request.Logo.empty()) {
         std::vector<uint8_t> logoFile;
         if ((code = ReadInputFile("logo", request.Logo, &logoFile)) != ExitSuccess)
             return code;
-        PreparedLogo prepared;
         problem = PrepareLogo(logoFile, draft.Trailer.BackgroundColor,
-                              {draft.TransparentGiven, draft.Trailer.TransparentColor}, &prepared);
+                              {draft.TransparentGiven, draft.Trailer.TransparentColor}, request.Packing, &prepared);
         if (!problem.empty())
             return Complain(ExitBadInput, "logo " + request.Logo + " " + problem);
         logo = prepared.Bmp;
         draft.Trailer.TransparentColor = prepared.TransparentColor;
+    } else if (request.Packing.Repack) {  // the saver's own logo: its pixels and colours stay as they are
+        if (logo.empty())
+            return Complain(ExitBadInput, request.Saver + " carries no logo to repack");
+        problem = PrepareLogo(logo, 0, {true, draft.Trailer.TransparentColor}, request.Packing, &prepared);
+        if (!problem.empty())
+            return Complain(ExitBadInput, request.Saver + "'s logo " + problem);
+        logo = prepared.Bmp;
     }
     if (!request.Logo.empty() && SameFile(request.Logo, request.Out))
         return Complain(ExitBadInput, "--out " + request.Out + " is the logo itself");
@@ -167,7 +177,9 @@ int RunSet(int count, char** arguments)
     if (!ReplaceFileSafely(request.Out, saver, &problem))
         return Complain(ExitWriteFailed, problem);
     const bool logoChanged = !std::equal(logo.begin(), logo.end(), logoStart, logoStart + static_cast<std::ptrdiff_t>(parts.LogoSize));
-    std::printf("wrote %s: %s\n", request.Out.c_str(),
-                ChangedFields(parts.Trailer, draft.Trailer, displayName != oldDisplayName, logoChanged).c_str());
+    ReportSaverWritten(request.Out, saver.size(),
+                       ChangedFields(parts.Trailer, draft.Trailer, displayName != oldDisplayName, logoChanged));
+    if (!request.Logo.empty() || request.Packing.Repack)
+        std::printf("logo: %s\n", DescribePackedLogo(prepared).c_str());
     return ExitSuccess;
 }
