@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include "engine/fade_blend.h"
 #include "engine/falling_depth.h"
+#include "images/bmp_layouts.h"
 
 constexpr int32_t LW = 24, LH = 16, AW = 160, AH = 120;  // logo and area of most cases
 
@@ -254,4 +255,46 @@ TEST_CASE("Falling shows after every step what composing and showing the whole f
             wrongTicks += frames[0][tick].Pixels != frames[1][tick].Pixels;
         CHECK_EQ(std::pair(wrongTicks, undarkened), std::pair(0, 0));
     }
+}
+
+TEST_CASE("Falling and Fade show the same pixels from the logo in each layout the tool packs as from its 24 bits")
+{
+    const auto hash = [](int32_t x, int32_t y) {
+        uint32_t n = uint32_t(y * 97 + x) * 0x9E3779B1u;
+        return n = (n ^ n >> 15) * 0x85EBCA6Bu, n ^ n >> 13;
+    };
+    const auto colour = [](COLORREF first, uint32_t k) { return (first + k * 0x050301u) & 0xFFFFFF; };
+    const auto noise = [=](uint32_t colours) {  // every pixel one of so many colours, at random
+        return Painter([=](int32_t x, int32_t y) { return colour(0, hash(x, y) % colours); });
+    };
+    const auto bands = [=](COLORREF first, uint32_t colours, int32_t width) {  // every other row noise, whose pixels fill no words
+        return Painter([=](int32_t x, int32_t y) { return colour(first, (y % 2 ? hash(x, y) : x / width + y * 7) % colours); });
+    };
+    const auto smallest = [](int32_t w, int32_t h, const uint32_t* pixels) { return PackPicture(w, h, pixels, false).Bmp; };
+    // The logo, the layout it is packed in, the transparent colour.
+    const struct { Painter Logo; const char* Layout; int32_t Transparent; } rows[] = {
+        {noise(2), "1-bit", -1}, {noise(16), "4-bit", -1}, {noise(256), "8-bit", -1}, {bands(Green, 3, 8), "RLE4", int32_t{Green}},
+        {bands(Red, 40, 3), "RLE8", -1}, {Unique, "24-bit", -1}};
+    for (const auto& row : rows) {
+        CAPTURE(std::string(row.Layout));
+        std::vector<uint32_t> pixels;
+        for (int32_t i = 0; i < 45 * 35; ++i) {
+            const COLORREF c = row.Logo(i % 45, i / 45);
+            pixels.push_back(uint32_t(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c));
+        }
+        CHECK_EQ(std::string(BmpLayoutName(PackPicture(45, 35, pixels.data(), false).Layout)), row.Layout);
+        for (const AnimationHandler handler : {AnimateFalling, AnimateFade}) {
+            std::vector<COLORREF> shown[2];
+            for (int packing = 0; packing < 2; ++packing) {
+                PackLogo = packing ? +smallest : EncodeBmp24;
+                Scene scene(45, 35, row.Logo, AW, AH, row.Transparent);
+                Settings->FallingLogoCount = 12, Settings->FallingSpeed = 40, Settings->FadeSpeed = 7, Settings->FadeRandomPositions = 0;
+                std::srand(11), scene.Run(handler, AnimStart), scene.Run(handler, AnimTick, 9);
+                shown[packing] = scene.Snap().Pixels;
+                scene.Run(handler, AnimStop);
+            }
+            CHECK((shown[0] == shown[1] && std::count(shown[0].begin(), shown[0].end(), Bg) < AW * AH));
+        }
+    }
+    PackLogo = EncodeBmp24;
 }
