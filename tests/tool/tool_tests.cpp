@@ -194,32 +194,29 @@ TEST_CASE("set changes the chosen field and what follows from it, keeps the file
 }
 TEST_CASE("a PNG packs smallest with the pixels of 24 bits; --repack repacks a BMP only when that is lossless; sizes are shown") {
     PrepareWork();
-    std::vector<samples::Rgba> stripes;  // two colours in bands, a transparent corner
-    for (int i = 0; i < 64 * 16; ++i) stripes.push_back({uint8_t(i / 64 % 4 ? 200 : 0), 0, 90, uint8_t(i ? 255 : 0)});
+    std::vector<samples::Rgba> stripes;  // a colour a row, a transparent corner: the key is a 17th colour, which 4 bits cannot hold
+    for (int i = 0; i < 64 * 16; ++i) stripes.push_back({uint8_t(i / 64 * 16), 0, 90, uint8_t(i ? 255 : 0)});
     const std::string png = Work + "stripes.png", small = Work + "small.scr", wide = Work + "wide.scr", bits16 = Work + "b16.bmp";
     Write(png, Text(samples::EncodePng(64, 16, stripes))), Write(bits16, Text(StartBmpFile(2, 1, 16, 0, 0, 4)));
+    Write(LogoPath, Logo() + std::string(8 << 20, '\0'));  // a saver over 8 MB is written, with a warning
     const Run packed = Tool(Create(small, {"--name", "S"}, png)), as24 = Tool(Create(wide, {"--name", "S", "--layout", "24"}, png));
-    const auto pixels = [](const std::string& saver) {  // the logo's, decoded, and the transparent colour
-        const std::string file = Read(saver);
+    const std::string smallest = Read(small), widest = Read(wide);  // the 24-bit saver repacked is the small one; 16 bits stay
+    const Run repacked = Tool({"set", wide, "--repack"}), kept = Tool({"set", wide, "--logo", bits16, "--repack", "--out", small}),
+              large = Tool(Create(Work + "large.scr", {}));
+    const auto pixels = [](const std::string& file) {  // the logo's, decoded, and the transparent colour
         const Bytes logo(file.end() - TrailerSize - TrailerOf(file).ImageSize, file.end() - TrailerSize);
         std::vector<uint32_t> decoded;
         return std::tuple(DecodeBmpPixels(logo.data(), logo.size(), &decoded), decoded, TrailerOf(file).TransparentColor);
     };
-    CHECK_ROW((), (packed.Exit, as24.Exit, pixels(small) == pixels(wide), std::get<1>(pixels(small)).size()), (0, 0, true, 64u * 16));
-    CHECK(Prints(packed, "logo: 64 x 16, 3 colours, packed as RLE4: 132 bytes; transparent pixels in the picked colour #FF00FF"));
-    CHECK(Prints(as24, "logo: 64 x 16, 3 colours, packed as 24-bit: 3,126 bytes; transparent pixels in the picked colour #FF00FF"));
-    // The 24-bit saver repacked is the small one; a 16-bit logo stays as it is.
-    const std::string smallest = Read(small);
-    const Run repacked = Tool({"set", wide, "--repack"}), kept = Tool({"set", wide, "--logo", bits16, "--repack", "--out", small});
-    CHECK_ROW((), (repacked.Exit, Read(wide) == smallest, Tool({"inspect", wide}).Out.find("\nLogo: 64 x 16, RLE4, 3 colours\n") != std::string::npos,
-                   kept.Exit, Read(small).find(Read(bits16)) != std::string::npos), (0, true, true, 0, true));
-    CHECK(Prints(repacked, "logo: 64 x 16, 3 colours, repacked from 24-bit as RLE4: 132 bytes"));
-    CHECK(Prints(kept, "logo: 2 x 1, kept as given, 16-bit (its pixels cannot be repacked: each display widens 16-bit colours to 24 bits in "
-                       "its own way): 58 bytes"));
-    // A saver over 8 MB is written, with a warning.
-    Write(LogoPath, Logo() + std::string(8 << 20, '\0'));
-    const Run large = Tool(Create(wide, {}));
-    CHECK_ROW((), (large.Exit, large.Err.find("warning: " + wide + " is 8,39") != std::string::npos), (0, true));
+    CHECK_ROW((), (packed.Exit + as24.Exit + repacked.Exit + kept.Exit + large.Exit, pixels(smallest) == pixels(widest),
+                   std::get<1>(pixels(smallest)).size(), Read(wide) == smallest, Read(small).find(Read(bits16)) != std::string::npos,
+                   Tool({"inspect", wide}).Out.find("\nLogo: 64 x 16, RLE8, 17 colours\n") != std::string::npos,
+                   large.Err.find("warning: " + Work + "large.scr is 8,39") != std::string::npos), (0, true, 64u * 16, true, true, true, true));
+    CHECK_ROW((), (Prints(packed, "logo: 64 x 16, 17 colours, packed as RLE8: 188 bytes; transparent pixels in the picked colour #FF00FF"),
+                   Prints(as24, "logo: 64 x 16, 17 colours, packed as 24-bit: 3,126 bytes; transparent pixels in the picked colour #FF00FF"),
+                   Prints(repacked, "logo: 64 x 16, 17 colours, repacked from 24-bit as RLE8: 188 bytes"),
+                   Prints(kept, "logo: 2 x 1, kept as given, 16-bit (its pixels cannot be repacked: each display widens 16-bit colours to 24 "
+                                "bits in its own way): 58 bytes")), (true, true, true, true));
 }
 TEST_CASE("refused inputs name the problem on one line, exit 1, 2 or 3, and leave nothing behind") {
     PrepareWork();

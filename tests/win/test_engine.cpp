@@ -7,6 +7,7 @@
 #include "engine/fade_blend.h"
 #include "engine/falling_depth.h"
 #include "images/bmp_layouts.h"
+#include "tool/sample_files.h"
 
 constexpr int32_t LW = 24, LH = 16, AW = 160, AH = 120;  // logo and area of most cases
 
@@ -257,32 +258,27 @@ TEST_CASE("Falling shows after every step what composing and showing the whole f
     }
 }
 
+static std::string PackedLayout;  // of the last logo packed as the tool packs it
 TEST_CASE("Falling and Fade show the same pixels from the logo in each layout the tool packs as from its 24 bits")
 {
-    const auto hash = [](int32_t x, int32_t y) {
-        uint32_t n = uint32_t(y * 97 + x) * 0x9E3779B1u;
-        return n = (n ^ n >> 15) * 0x85EBCA6Bu, n ^ n >> 13;
-    };
-    const auto colour = [](COLORREF first, uint32_t k) { return (first + k * 0x050301u) & 0xFFFFFF; };
+    const auto colour = [](COLORREF first, uint32_t k) { return (first + samples::NthColour(k)) & 0xFFFFFF; };
     const auto noise = [=](uint32_t colours) {  // every pixel one of so many colours, at random
-        return Painter([=](int32_t x, int32_t y) { return colour(0, hash(x, y) % colours); });
+        return Painter([=](int32_t x, int32_t y) { return colour(0, samples::Scatter(uint32_t(y * 45 + x)) % colours); });
     };
     const auto bands = [=](COLORREF first, uint32_t colours, int32_t width) {  // every other row noise, whose pixels fill no words
-        return Painter([=](int32_t x, int32_t y) { return colour(first, (y % 2 ? hash(x, y) : x / width + y * 7) % colours); });
+        return Painter([=](int32_t x, int32_t y) {
+            return colour(first, (y % 2 ? samples::Scatter(uint32_t(y * 45 + x)) : uint32_t(x / width + y * 7)) % colours);
+        });
     };
-    const auto smallest = [](int32_t w, int32_t h, const uint32_t* pixels) { return PackPicture(w, h, pixels, false).Bmp; };
+    const auto smallest = [](int32_t w, int32_t h, const uint32_t* pixels) {
+        PackedPicture packed = PackPicture(w, h, pixels, false);
+        return PackedLayout = BmpLayoutName(packed.Layout), packed.Bmp;
+    };
     // The logo, the layout it is packed in, the transparent colour.
     const struct { Painter Logo; const char* Layout; int32_t Transparent; } rows[] = {
         {noise(2), "1-bit", -1}, {noise(16), "4-bit", -1}, {noise(256), "8-bit", -1}, {bands(Green, 3, 8), "RLE4", int32_t{Green}},
         {bands(Red, 40, 3), "RLE8", -1}, {Unique, "24-bit", -1}};
-    for (const auto& row : rows) {
-        CAPTURE(std::string(row.Layout));
-        std::vector<uint32_t> pixels;
-        for (int32_t i = 0; i < 45 * 35; ++i) {
-            const COLORREF c = row.Logo(i % 45, i / 45);
-            pixels.push_back(uint32_t(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c));
-        }
-        CHECK_EQ(std::string(BmpLayoutName(PackPicture(45, 35, pixels.data(), false).Layout)), row.Layout);
+    for (const auto& row : rows)
         for (const AnimationHandler handler : {AnimateFalling, AnimateFade}) {
             std::vector<COLORREF> shown[2];
             for (int packing = 0; packing < 2; ++packing) {
@@ -293,8 +289,8 @@ TEST_CASE("Falling and Fade show the same pixels from the logo in each layout th
                 shown[packing] = scene.Snap().Pixels;
                 scene.Run(handler, AnimStop);
             }
+            CHECK_EQ(PackedLayout, row.Layout);
             CHECK((shown[0] == shown[1] && std::count(shown[0].begin(), shown[0].end(), Bg) < AW * AH));
         }
-    }
     PackLogo = EncodeBmp24;
 }

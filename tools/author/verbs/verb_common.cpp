@@ -65,13 +65,13 @@ bool ReadPackingOption(int count, char** arguments, int* index, LogoPacking* pac
 
 const char* DescribePackingOptions()
 {
-    return "  --layout smallest|24        how a PNG logo is packed: in the smallest BMP layout\n"
-           "                              that holds its pixels exactly (1, 4 or 8 bits with the\n"
-           "                              colours it uses, RLE4 or RLE8, else 24 bits; the\n"
-           "                              default), or as a 24-bit BMP\n"
-           "  --repack                    packs a BMP logo anew in that layout too, when every\n"
-           "                              pixel has an exact colour; otherwise it stays byte for\n"
-           "                              byte as it is\n";
+    return "  --layout smallest|24        how a PNG logo is packed: in the smallest BMP\n"
+           "                              layout that holds its pixels exactly (1, 4 or 8\n"
+           "                              bits with the colours it uses, RLE4 or RLE8,\n"
+           "                              else 24 bits; the default), or as a 24-bit BMP\n"
+           "  --repack                    packs a BMP logo anew in that layout too (set\n"
+           "                              alone: the saver's own logo) when every pixel\n"
+           "                              has an exact colour; else it stays as it is\n";
 }
 
 void ReportSaverWritten(const std::string& path, size_t size, const std::string& details)
