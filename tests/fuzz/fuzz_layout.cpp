@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 6)
         return 0;
-    const int32_t width = 1 + data[0] + (data[1] & 3) * 256, height = 1 + data[1] / 4 % 32;
+    const int32_t width = 1 + data[0] + (data[1] & 1) * 256, height = 1 + data[1] / 2 % 16;
     const uint32_t colours = 1 + (data[2] | (data[3] & 1) << 8);  // up to 512
     std::vector<uint32_t> pixels, back;
     for (size_t at = 4; pixels.size() < size_t(width * height); at = at + 3 < size ? at + 2 : 4)

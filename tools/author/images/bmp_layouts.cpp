@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <deque>
 
 namespace {
 
@@ -58,24 +57,32 @@ std::vector<uint8_t> EncodeIndexed(int32_t width, int32_t height, int32_t bits, 
 
 // A window over later positions of a line, moving towards its start, that
 // keeps the position of the least value at its back: of equal ones the
-// farthest, which makes the longest piece.
+// farthest, which makes the longest piece. It spans at most a piece and one
+// more position, so it holds a ring of Slots[Front] to Slots[Back - 1].
 struct Candidate {
     int32_t At;
     int32_t Value;
 };
-using Window = std::deque<Candidate>;
+struct Window {
+    Candidate Slots[512];
+    uint32_t Front, Back;  // counted modulo 2^32, a multiple of the slots
+};
+
+Candidate& Slot(Window* window, uint32_t at) { return window->Slots[at % 512]; }
+bool IsEmpty(const Window& window) { return window.Front == window.Back; }
+const Candidate& Farthest(Window* window) { return Slot(window, window->Back - 1); }
 
 void Enter(Window* window, int32_t at, int32_t value)
 {
-    while (!window->empty() && window->front().Value > value)
-        window->pop_front();
-    window->push_front({at, value});
+    while (!IsEmpty(*window) && Slot(window, window->Front).Value > value)
+        ++window->Front;
+    Slot(window, --window->Front) = {at, value};
 }
 
 void Leave(Window* window, int32_t last)
 {
-    while (!window->empty() && window->back().At > last)
-        window->pop_back();
+    while (!IsEmpty(*window) && Farthest(window).At > last)
+        --window->Back;
 }
 
 // How the indices in file order (bottom row first) split into pieces at the
@@ -98,7 +105,7 @@ RunPlan PlanRuns(const std::vector<uint8_t>& order, int32_t width, bool fourBits
     RunPlan plan = {std::vector<int32_t>(order.size() + 1, 0), std::vector<int16_t>(order.size(), 0)};
     // The cost of going on at j after a piece: a piece that ends a line is followed by its end code.
     const auto next = [&plan, width](int32_t j) { return plan.Cost[static_cast<size_t>(j)] + (j % width == 0 ? 2 : 0); };
-    Window runs, absolutes[4];  // absolute pieces by where they end modulo `unit`: their padding differs
+    Window runs = {}, absolutes[4] = {};  // absolute pieces by where they end modulo `unit`: their padding differs
     int32_t runEnd = count;     // where the run that starts at i ends
     for (int32_t i = count - 1; i >= 0; --i) {
         const int32_t lineEnd = (i / width + 1) * width;
@@ -106,16 +113,16 @@ RunPlan PlanRuns(const std::vector<uint8_t>& order, int32_t width, bool fourBits
             runEnd = i + period;
         Enter(&runs, i + 1, next(i + 1));
         Leave(&runs, std::min({i + LongestPiece, runEnd, lineEnd}));
-        int32_t best = 2 + runs.back().Value, piece = runs.back().At - i;
+        int32_t best = 2 + Farthest(&runs).Value, piece = Farthest(&runs).At - i;
         if (i + ShortestAbsolute <= lineEnd) {
             const int32_t j = i + ShortestAbsolute;
             Enter(&absolutes[j % unit], j, 2 * j + unit * next(j));  // ordered as 2 × ⌈(j − i) / unit⌉ + next(j)
         }
         for (int32_t r = 0; r < unit; ++r) {
             Leave(&absolutes[r], std::min(i + LongestPiece, lineEnd));
-            if (absolutes[r].empty())
+            if (IsEmpty(absolutes[r]))
                 continue;
-            const int32_t j = absolutes[r].back().At, length = j - i;
+            const int32_t j = Farthest(&absolutes[r]).At, length = j - i;
             const int32_t cost = 2 + 2 * ((length + unit - 1) / unit) + next(j);
             if (cost < best || (cost == best && length > std::abs(piece)))  // of equal costs, the longer piece
                 best = cost, piece = -length;
@@ -171,6 +178,34 @@ std::vector<uint8_t> EncodeRunLengths(int32_t width, int32_t height, bool fourBi
     return file;
 }
 
+// The colours in ascending order when there are at most 256, else none:
+// found through a small table, without sorting the pixels.
+std::vector<uint32_t> FewColours(const uint32_t* pixels, size_t count)
+{
+    constexpr uint32_t Slots = 1024, Free = 0xFFFFFFFF;  // no colour has its top byte set
+    uint32_t table[Slots];
+    std::fill(table, table + Slots, Free);
+    std::vector<uint32_t> found;
+    uint32_t last = Free;
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t colour = pixels[i] & 0xFFFFFF;
+        if (colour == last)
+            continue;
+        last = colour;
+        uint32_t slot = colour * 0x9E3779B1u >> 22;
+        while (table[slot] != Free && table[slot] != colour)
+            slot = (slot + 1) % Slots;
+        if (table[slot] == Free) {
+            if (found.size() == 256)
+                return {};
+            table[slot] = colour;
+            found.push_back(colour);
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
 }  // namespace
 
 const char* BmpLayoutName(BmpLayout layout)
@@ -199,21 +234,16 @@ std::string DescribeBmpLayout(const BmpInfo& info)
 PictureColours IndexColours(int32_t width, int32_t height, const uint32_t* pixels)
 {
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    std::vector<uint64_t> used(size_t(1) << 18, 0);  // one bit for each of the 2^24 colours
-    for (size_t i = 0; i < count; ++i) {
-        const uint32_t colour = pixels[i] & 0xFFFFFF;
-        used[colour >> 6] |= uint64_t(1) << (colour & 63);
-    }
-    PictureColours colours = {0, {}, {}};
-    for (size_t word = 0; word < used.size(); ++word)
-        for (uint64_t bits = used[word]; bits != 0; bits &= bits - 1) {
-            if (++colours.Count <= 256)
-                colours.Palette.push_back(static_cast<uint32_t>(word << 6) | static_cast<uint32_t>(__builtin_ctzll(bits)));
-        }
-    if (colours.Count > 256) {
-        colours.Palette.clear();
+    PictureColours colours = {0, FewColours(pixels, count), {}};
+    if (colours.Palette.empty()) {  // more than 256, counted in a bit for each of the 2^24 colours
+        std::vector<uint64_t> used(size_t(1) << 18, 0);
+        for (size_t i = 0; i < count; ++i)
+            used[(pixels[i] & 0xFFFFFF) >> 6] |= uint64_t(1) << (pixels[i] & 63);
+        for (uint64_t word : used)
+            colours.Count += __builtin_popcountll(word);
         return colours;
     }
+    colours.Count = static_cast<int64_t>(colours.Palette.size());
     colours.Indices.resize(count);
     uint32_t last = colours.Palette[0];
     uint8_t lastIndex = 0;
