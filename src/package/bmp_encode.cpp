@@ -50,7 +50,8 @@ std::vector<uint8_t> StartBmpFile(int32_t width, int32_t height, int32_t bitCoun
 std::vector<uint8_t> EncodeBmp24(int32_t width, int32_t height, const uint32_t* pixels)
 {
     const uint32_t stride = BmpStride(width, 24);
-    std::vector<uint8_t> file = StartBmpFile(width, height, 24, BmpCompressionRgb, 0, stride * static_cast<uint32_t>(height));
+    std::vector<uint8_t> file =
+        StartBmpFile(width, height, 24, BmpCompressionRgb, 0, stride * static_cast<uint32_t>(height));
     uint8_t* const start = file.data() + 54;
     for (int32_t y = 0; y < height; ++y) {
         uint8_t* row = start + static_cast<size_t>(height - 1 - y) * stride;

@@ -104,9 +104,11 @@ RunPlan PlanRuns(const std::vector<uint8_t>& order, int32_t width, bool fourBits
     const int32_t unit = fourBits ? 4 : 2;    // absolute pixels in 16 bits
     RunPlan plan = {std::vector<int32_t>(order.size() + 1, 0), std::vector<int16_t>(order.size(), 0)};
     // The cost of going on at j after a piece: a piece that ends a line is followed by its end code.
-    const auto next = [&plan, width](int32_t j) { return plan.Cost[static_cast<size_t>(j)] + (j % width == 0 ? 2 : 0); };
+    const auto next = [&plan, width](int32_t j) {
+        return plan.Cost[static_cast<size_t>(j)] + (j % width == 0 ? 2 : 0);
+    };
     Window runs = {}, absolutes[4] = {};  // absolute pieces by where they end modulo `unit`: their padding differs
-    int32_t runEnd = count;     // where the run that starts at i ends
+    int32_t runEnd = count;  // where the run that starts at i ends
     for (int32_t i = count - 1; i >= 0; --i) {
         const int32_t lineEnd = (i / width + 1) * width;
         if (i + period < count && order[static_cast<size_t>(i + period)] != order[static_cast<size_t>(i)])

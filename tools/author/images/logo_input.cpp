@@ -2,9 +2,9 @@
 #include "images/logo_input.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "images/bmp_layouts.h"
-#include <cstring>
 
 namespace {
 

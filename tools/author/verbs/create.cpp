@@ -176,8 +176,9 @@ int RunCreate(int count, char** arguments)
         return Complain(ExitWriteFailed, problem);
     char id[16];
     std::snprintf(id, sizeof id, "0x%08x", static_cast<unsigned>(draft.Trailer.SaverId));
-    ReportSaverWritten(request.Out, saver.size(), std::string(MachineText(slots.Machine)) + " saver \"" +
-                                                      Windows1252ToUtf8(SlotText(draft.Trailer.SaverName)) + "\", id " + id);
+    const std::string name = Windows1252ToUtf8(SlotText(draft.Trailer.SaverName));
+    ReportSaverWritten(request.Out, saver.size(),
+                       std::string(MachineText(slots.Machine)) + " saver \"" + name + "\", id " + id);
     std::printf("logo: %s%s%s\n", DescribePackedLogo(logo).c_str(),
                 logo.KeyPicked ? "; transparent pixels in the picked colour " : "",
                 logo.KeyPicked ? FormatColour(static_cast<uint32_t>(logo.TransparentColor)).c_str() : "");

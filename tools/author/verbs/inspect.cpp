@@ -98,8 +98,8 @@ void AddLogo(Report* report, const std::vector<uint8_t>& file, const SaverParts&
         "{\"Width\": " + std::to_string(info.Width) + ", \"Height\": " + std::to_string(info.Height) +
             ", \"BitsPerPixel\": " + std::to_string(info.BitCount) + ", \"Compression\": " +
             std::to_string(info.Compression) + ", \"TopDown\": " + (info.TopDown ? "true" : "false") +
-            ", \"Layout\": " + JsonString(layout) + ", \"Colours\": " + (colours < 0 ? "null" : std::to_string(colours)) +
-            "}");
+            ", \"Layout\": " + JsonString(layout) +
+            ", \"Colours\": " + (colours < 0 ? "null" : std::to_string(colours)) + "}");
 }
 
 void AddProgram(Report* report, const std::vector<uint8_t>& file, const SaverParts& parts)
