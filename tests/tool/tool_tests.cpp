@@ -181,8 +181,8 @@ TEST_CASE("set changes the chosen field and what follows from it, keeps the file
     const std::string original = Read(saver);
     const Run run = Tool({"set", saver, "--name", "New", "--out", copy});
     std::string bytes = std::to_string(Read(copy).size());  // a thousand or more
-    CHECK_ROW((), (run.Exit, Prints(run, "wrote " + copy + ": " + bytes.insert(bytes.size() - 3, ",") + " bytes, changed SaverName"), Read(saver) == original,
-                   std::string(TrailerOf(Read(copy)).SaverName), NameAt(Read(copy))),
+    CHECK_ROW((), (run.Exit, Prints(run, "wrote " + copy + ": " + bytes.insert(bytes.size() - 3, ",") + " bytes, changed SaverName"),
+                   Read(saver) == original, std::string(TrailerOf(Read(copy)).SaverName), NameAt(Read(copy))),
               (0, true, true, "New", "Shown Name"));
     // A new logo replaces the old one and moves the trailer. A PNG's is flattened onto the background, rounded, and as the logo
     // shows magenta, the first free colour, black, is its key.
