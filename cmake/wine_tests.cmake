@@ -40,6 +40,8 @@ function(glimmora_counted_test name)
 endfunction()
 
 glimmora_counted_test(wine_engine tests/win/test_engine.cpp)
+# The logo packed as the authoring tool packs it.
+target_link_libraries(wine_engine PRIVATE glimmora_author_parts)
 
 # The end-to-end driver: starts savers, finds their windows, reads the screen,
 # sends input, edits the registry.

@@ -9,10 +9,10 @@ constexpr uint32_t FileHeaderSize = 14;
 constexpr uint32_t CoreHeaderSize = 12;
 constexpr uint32_t InfoHeaderSize = 40;
 
-constexpr uint32_t CompressionRgb = 0;
-constexpr uint32_t CompressionRle8 = 1;
-constexpr uint32_t CompressionRle4 = 2;
-constexpr uint32_t CompressionBitfields = 3;
+constexpr uint32_t CompressionRgb = BmpCompressionRgb;
+constexpr uint32_t CompressionRle8 = BmpCompressionRle8;
+constexpr uint32_t CompressionRle4 = BmpCompressionRle4;
+constexpr uint32_t CompressionBitfields = BmpCompressionBitfields;
 
 constexpr uint32_t AcceptedHeaderSizes[] = {CoreHeaderSize, InfoHeaderSize, 52, 56, 108, 124};
 

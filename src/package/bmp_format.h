@@ -1,5 +1,5 @@
 // Checking a BMP file held in memory before anything decodes it, and writing
-// a plain 24-bit one.
+// the headers of one.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +21,12 @@ enum class BmpFault {
     PixelsTruncated,
     BadCompressedSize,
 };
+
+// biCompression values.
+constexpr uint32_t BmpCompressionRgb = 0;
+constexpr uint32_t BmpCompressionRle8 = 1;
+constexpr uint32_t BmpCompressionRle4 = 2;
+constexpr uint32_t BmpCompressionBitfields = 3;
 
 struct BmpInfo {
     int32_t Width;
@@ -46,6 +52,14 @@ BmpFault CheckBmp(const uint8_t* bytes, size_t size, BmpInfo* info);
 
 // A short sentence for each fault, for people who made the file.
 const char* DescribeBmpFault(BmpFault fault);
+
+// The file and info headers of a bottom-up BMP file, followed by zeros for a
+// colour table of `colours` entries and `pixelBytes` bytes of pixels.
+std::vector<uint8_t> StartBmpFile(int32_t width, int32_t height, int32_t bitCount, uint32_t compression,
+                                  uint32_t colours, uint32_t pixelBytes);
+
+// Bytes in each uncompressed row: whole 32-bit words.
+uint32_t BmpStride(int32_t width, int32_t bitCount);
 
 // A bottom-up 24-bit BMP file of `width` × `height` pixels from top-down rows
 // of 0x00RRGGBB values.

@@ -94,9 +94,17 @@ TEST_CASE("a damaged, unreadable or logo-less package is reported and ends the r
     }
 }
 
+// Logos of every kind, packed by the tool in their smallest layouts: noise of 2, 16 and 256 colours, 40 colours in runs
+// between rows of noise, a photograph's thousands.
+static COLORREF Noisy(int x, int y, uint32_t colours)
+{
+    const uint32_t c = samples::NthColour(samples::Scatter(uint32_t(y * 45 + x)) % colours);
+    return RGB(c >> 16, c >> 8 & 255, c & 255);
+}
+
 // The PNG logo has three bands, left to right: fully transparent (its colour must not matter), red at half alpha, opaque
 // blue; a magenta top row shows that the key the tool picks is not magenta when the logo uses it.
-TEST_CASE("static mode fills the screen with the logo centred, the background showing through its transparent pixels")
+TEST_CASE("static mode fills the screen with the logo centred in any layout, the background showing through its transparent pixels")
 {
     std::vector<samples::Rgba> pixels;
     for (int i = 0; i < 60 * 40; ++i)
@@ -104,20 +112,36 @@ TEST_CASE("static mode fills the screen with the logo centred, the background sh
                                   : i % 60 < 40 ? samples::Rgba{255, 0, 0, 128} : samples::Rgba{0, 0, 255, 255});
     const std::string png = e2e::WorkFolder() + "logo.png";
     REQUIRE(e2e::WriteWholeFile(png, samples::EncodePng(60, 40, pixels)));
-    // The logo, its size, its colour at each place; half red over the background has each channel rounded:
-    // (255·128 + 0x20·127) / 255 and so on.
-    struct Row { std::string Logo; int Width, Height; COLORREF (*Expected)(int x, int y); };
+    // The logo (none: a PNG of the expected pixels), its size, its colour at each place, its layout in bits and compression.
+    // Half red over the background has each channel rounded: (255·128 + 0x20·127) / 255 and so on.
+    struct Row { std::string Logo; int Width, Height; COLORREF (*Expected)(int x, int y); uint16_t Bits; uint32_t Compression; };
     const Row rows[] = {
-        {e2e::TestLogoPath(), 64, 48, [](int x, int y) { return x >= 32 && y < 24 ? e2e::Background : e2e::TestLogoAt(x, y); }},
+        {e2e::TestLogoPath(), 64, 48, [](int x, int y) { return x >= 32 && y < 24 ? e2e::Background : e2e::TestLogoAt(x, y); }, 24, 0},
         {png, 60, 40, [](int x, int y) {
              return y == 0 ? RGB(255, 0, 255) : x < 20 ? e2e::Background : x < 40 ? RGB(144, 24, 32) : RGB(0, 0, 255);
-         }},
+         }, 4, 2},
+        {"", 45, 35, [](int x, int y) { return Noisy(x, y, 2); }, 1, 0}, {"", 45, 35, [](int x, int y) { return Noisy(x, y, 16); }, 4, 0},
+        {"", 45, 35, [](int x, int y) { return Noisy(x, y, 256); }, 8, 0},
+        {"", 45, 35, [](int x, int y) { return y % 2 ? Noisy(x, y, 40) : Noisy((x / 3 + y * 7) % 45, 0, 40); }, 8, 1},
+        {"", 45, 35, [](int x, int y) { return RGB(x * 5, y * 7, x * y % 256); }, 24, 0},
     };
     for (const Row& row : rows) {
-        CAPTURE(row.Logo);
+        std::string logo = row.Logo;
+        if (logo.empty()) {
+            std::vector<samples::Rgba> opaque;
+            for (int i = 0; i < row.Width * row.Height; ++i) {
+                const COLORREF c = row.Expected(i % row.Width, i / row.Width);
+                opaque.push_back({GetRValue(c), GetGValue(c), GetBValue(c), 255});
+            }
+            REQUIRE(e2e::WriteWholeFile(logo = e2e::WorkFolder() + "kind.png", samples::EncodePng(row.Width, row.Height, opaque)));
+        }
+        INFO(row.Bits << " bits, compression " << row.Compression);
         const std::string saver = e2e::WorkFolder() + "static.scr";
         const char* transparent = row.Width == 64 ? " --transparent #00FF00" : "";
-        REQUIRE(e2e::MakeSaver(saver, std::string("--background #203040 --set EnabledModes=2") + transparent, row.Logo));
+        REQUIRE(e2e::MakeSaver(saver, std::string("--background #203040 --set EnabledModes=2") + transparent, logo));
+        std::vector<uint8_t> file = e2e::ReadWholeFile(saver);
+        const uint8_t* header = Trailer(file, 0) - *reinterpret_cast<int32_t*>(Trailer(file, 4)) + 14;
+        CHECK_EQ(std::pair(uint16_t(header[14] | header[15] << 8), uint32_t(header[16])), std::pair(row.Bits, row.Compression));
         e2e::RunningSaver run = e2e::StartFullScreen(saver);  // of class "WindowsScreenSaverClass", titled "Screen Saver"
         REQUIRE(run.Window);
         e2e::WaitUntil([&] { return e2e::WrongPixels(row.Width, row.Height, row.Expected) == 0; });

@@ -1,13 +1,14 @@
 // Any file as the logo a person gives the authoring tool, with each choice of
 // transparent colour: it is refused with a reason, or becomes a BMP that the
 // runtime's checks accept and that carries the colour asked for, and whose
-// colours can be counted.
+// colours can be counted; a BMP repacked has the pixels it had.
 //
 // A mutated PNG chunk almost never keeps its CRC, and the tool refuses a
 // wrong one before decoding; the harness mends the CRCs first so that the
 // decoder and the flattening of transparency see the mutated data.
 #include <vector>
 
+#include "images/bmp_layouts.h"
 #include "images/logo_colours.h"
 #include "images/logo_input.h"
 
@@ -38,11 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::vector<uint8_t> bytes(data, data + size);
     MendPngChecksums(bytes);
-    // The tool picks a colour; the person says none; the person gives one.
+    // The tool picks a colour; the person says none; the person gives one. A BMP is repacked with the last two.
     const KeyChoice keys[] = {{false, -1}, {true, -1}, {true, 0x00FF00FF}};
     for (const KeyChoice& key : keys) {
         PreparedLogo logo;
-        if (!PrepareLogo(bytes, 0x00302010, key, &logo).empty())
+        if (!PrepareLogo(bytes, 0x00302010, key, {false, key.Given}, &logo).empty())
             continue;
         if (CheckBmp(logo.Bmp.data(), logo.Bmp.size(), nullptr) != BmpFault::None)
             __builtin_trap();
@@ -51,7 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // Counting its colours reads every layout's pixels inside the bytes, and counts each pixel once.
         const uint32_t colours[] = {0, 0};
         int64_t found[2];
-        if (!CountBmpColours(logo.Bmp, colours, 2, found) || found[0] != found[1] || found[0] > int64_t{logo.Info.Width} * logo.Info.Height)
+        if (!CountPixelsIn(logo.Bmp, colours, 2, found) || found[0] != found[1] || found[0] > int64_t{logo.Info.Width} * logo.Info.Height)
+            __builtin_trap();
+        std::vector<uint32_t> given, packed;  // a repacked BMP shows what it showed
+        if (logo.Repacked && (!DecodeBmpPixels(bytes.data(), bytes.size(), &given).empty() ||
+                              !DecodeBmpPixels(logo.Bmp.data(), logo.Bmp.size(), &packed).empty() || given != packed))
             __builtin_trap();
     }
     return 0;

@@ -1,5 +1,6 @@
 // The tool tests' inputs, made here: a small Windows program with a string table
-// as the runtime has one, and PNG files written without the tool's decoder.
+// as the runtime has one, PNG files written without the tool's decoder, and
+// pictures of many colours.
 #pragma once
 #include <cstdint>
 #include <cstring>
@@ -47,6 +48,11 @@ inline Bytes MakeProgram(const ProgramShape& shape, std::vector<size_t>* slots =
     }
     return file;
 }
+
+// For pictures of many colours: a well-mixed number from a pixel's place, and colours distinct for every k below 2^24 (0
+// is black).
+inline uint32_t Scatter(uint32_t n) { n = (n ^ n >> 16) * 0x85EBCA6Bu, n = (n ^ n >> 13) * 0xC2B2AE35u; return n ^ n >> 16; }
+inline uint32_t NthColour(uint32_t k) { return k * 0x9E3779u & 0xFFFFFF; }
 
 struct Rgba { uint8_t R, G, B, A; };
 

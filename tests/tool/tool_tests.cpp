@@ -2,6 +2,7 @@
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include "installer/msi_package.h"
 #include "native/tables.h"
+#include "images/bmp_layouts.h"
 #include "package/bmp_format.h"
 #include "package/saver_trailer.h"
 #include "saver/saver_fields.h"
@@ -139,7 +140,7 @@ TEST_CASE("create then inspect and extract give back every field and the logo, o
               (true, true, Logo(), std::string("\x0F\x00", 2), "\xAC\x20", size_t{15}, "  Caf\xE9 \x96 demo  "));
     // Ties hold for values set by hand: gravity three times the speed, the fade's derived value, never every input ignored.
     CHECK(Tool({"inspect", out}).Out == "Runtime: 32-bit (x86)\nDisplayName: Glimmora \xE2\x82\xAC Demo\nReserved0: 0\nImageSize: 102\n"
-          "Logo: 5 x 3, 24 bits per pixel\nSettingsDialogEnabled: 1\nEnabledModes: 254 (Static, Plain, Bounce, Many, Fade, Drip, "
+          "Logo: 5 x 3, 24-bit, 15 colours\nSettingsDialogEnabled: 1\nEnabledModes: 254 (Static, Plain, Bounce, Many, Fade, Drip, "
           "Falling)\nHiddenPages: 65 (General, Drip)\nChangeModeEnabled: 1\nChangeModeMinutes: 5\nIgnoreInput: 6 (Clicks, Movement)\nUseTransparency: 1\nPlainDelayMs: 5000\nReserved8: -2147483648\nBounceSpeed: 5\n"
           "BounceGravity: 15\nBounceWrapSides: 0\nManyDelayMs: 300\nFadeIntervalMs: 10\nFadeSpeed: 2\nFadeRandomPositions: 1\n"
           "FadeDerived: 1150\nDripIntervalMs: 910\nDripTile: 1\nFallingIntervalMs: 5\nFallingSpeed: 10\nFallingLogoCount: 99\n"
@@ -186,8 +187,9 @@ TEST_CASE("set changes the chosen field and what follows from it, keeps the file
     REQUIRE(Tool(Create(saver, {"--name", "Old", "--display-name", "Shown Name"})).Exit == 0);
     const std::string original = Read(saver);
     const Run run = Tool({"set", saver, "--name", "New", "--out", copy});
-    CHECK_ROW((), (run.Exit, Prints(run, "wrote " + copy + ": changed SaverName"), Read(saver) == original,
-                   std::string(TrailerOf(Read(copy)).SaverName), NameAt(Read(copy))),
+    std::string bytes = std::to_string(Read(copy).size());  // a thousand or more
+    CHECK_ROW((), (run.Exit, Prints(run, "wrote " + copy + ": " + bytes.insert(bytes.size() - 3, ",") + " bytes, changed SaverName"),
+                   Read(saver) == original, std::string(TrailerOf(Read(copy)).SaverName), NameAt(Read(copy))),
               (0, true, true, "New", "Shown Name"));
     // A new logo replaces the old one and moves the trailer. A PNG's is flattened onto the background, rounded, and as the logo
     // shows magenta, the first free colour, black, is its key; the BMP's reserved field keeps the background of the blend.
@@ -198,6 +200,32 @@ TEST_CASE("set changes the chosen field and what follows from it, keeps the file
     const std::string withPng = Read(copy);
     CHECK_ROW((), (exits, TrailerOf(withPng).TransparentColor, withPng.size(), Read(Work + "back.bmp")),
               (0, 0u, Runtime().size() + 54 + 12 + TrailerSize, blended));
+}
+TEST_CASE("a PNG packs smallest with the pixels of 24 bits; --repack repacks a BMP only when that is lossless; sizes are shown") {
+    PrepareWork();
+    std::vector<samples::Rgba> stripes;  // a colour a row, a transparent corner: the key is a 17th colour, which 4 bits cannot hold
+    for (int i = 0; i < 64 * 16; ++i) stripes.push_back({uint8_t(i / 64 * 16), 0, 90, uint8_t(i ? 255 : 0)});
+    const std::string png = Work + "stripes.png", small = Work + "small.scr", wide = Work + "wide.scr", bits16 = Work + "b16.bmp";
+    Write(png, Text(samples::EncodePng(64, 16, stripes))), Write(bits16, Text(StartBmpFile(2, 1, 16, 0, 0, 4)));
+    Write(LogoPath, Logo() + std::string(8 << 20, '\0'));  // a saver over 8 MB is written, with a warning
+    const Run packed = Tool(Create(small, {"--name", "S"}, png)), as24 = Tool(Create(wide, {"--name", "S", "--layout", "24"}, png));
+    const std::string smallest = Read(small), widest = Read(wide);  // the 24-bit saver repacked is the small one; 16 bits stay
+    const Run repacked = Tool({"set", wide, "--repack"}), kept = Tool({"set", wide, "--logo", bits16, "--repack", "--out", small}),
+              large = Tool(Create(Work + "large.scr", {}));
+    const auto pixels = [](const std::string& file) {  // the logo's, decoded, and the transparent colour
+        const Bytes logo(file.end() - TrailerSize - TrailerOf(file).ImageSize, file.end() - TrailerSize);
+        std::vector<uint32_t> decoded;
+        return std::tuple(DecodeBmpPixels(logo.data(), logo.size(), &decoded), decoded, TrailerOf(file).TransparentColor);
+    };
+    CHECK_ROW((), (packed.Exit + as24.Exit + repacked.Exit + kept.Exit + large.Exit, pixels(smallest) == pixels(widest),
+                   std::get<1>(pixels(smallest)).size(), Read(wide) == smallest, Read(small).find(Read(bits16)) != std::string::npos,
+                   Tool({"inspect", wide}).Out.find("\nLogo: 64 x 16, RLE8, 17 colours\n") != std::string::npos,
+                   large.Err.find("warning: " + Work + "large.scr is 8,39") != std::string::npos), (0, true, 64u * 16, true, true, true, true));
+    CHECK_ROW((), (Prints(packed, "logo: 64 x 16, 17 colours, packed as RLE8: 188 bytes; transparent pixels in the picked colour #FF00FF"),
+                   Prints(as24, "logo: 64 x 16, 17 colours, packed as 24-bit: 3,126 bytes; transparent pixels in the picked colour #FF00FF"),
+                   Prints(repacked, "logo: 64 x 16, 17 colours, repacked from 24-bit as RLE8: 188 bytes"),
+                   Prints(kept, "logo: 2 x 1, kept as given, 16-bit (its pixels cannot be repacked: each display widens 16-bit colours to 24 "
+                                "bits in its own way): 58 bytes")), (true, true, true, true));
 }
 TEST_CASE("refused inputs name the problem on one line, exit 1, 2 or 3, and leave nothing behind") {
     PrepareWork();
@@ -238,6 +266,7 @@ TEST_CASE("refused inputs name the problem on one line, exit 1, 2 or 3, and leav
              {Create(out, {"--config", config}), 1, config + ", line 1: unknown key bouncespeed (did you mean BounceSpeed?)", Absent},
              {{"inspect", bare}, 1, "carries no saver package", Absent}, {{"inspect", damaged}, 1, "has a damaged saver package", Absent},
              {Create(Work + "nowhere/out.scr", {}), 3, "nowhere/out.scr", Absent},
+             {Create(out, {"--layout", "8"}), 2, "--layout 8 is not one of smallest, 24", Absent},
              {Create(out, {"--background", "black"}), 1, "--background black", OldFile},
              {{"set", saver, "--set", "FadeSpeed=9", "--out", out}, 1, "FadeSpeed must be", OldFile},
              {Create(out, {"--name", "Acme\\Logo"}), 1, "--name holds a backslash", Absent},

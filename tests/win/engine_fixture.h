@@ -38,6 +38,9 @@ inline Painter Placed(const Painter& logo, int32_t left, int32_t top, int32_t w,
     return [=](int32_t x, int32_t y) { return x >= left && y >= top && x < left + w && y < top + h ? logo(x - left, y - top) : Bg; };
 }
 
+// How UsePackage packs the logo's pixels (rows top-down, 0x00RRGGBB) into a BMP file.
+inline std::vector<uint8_t> (*PackLogo)(int32_t w, int32_t h, const uint32_t* pixels) = EncodeBmp24;
+
 // The package in memory: a w × h logo of these pixels on the background, default settings.
 inline void UsePackage(int32_t w, int32_t h, const Painter& paint, int32_t transparent = -1)
 {
@@ -46,7 +49,7 @@ inline void UsePackage(int32_t w, int32_t h, const Painter& paint, int32_t trans
         const COLORREF c = paint(i % w, i / w);
         pixels[i] = static_cast<uint32_t>(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
     }
-    const std::vector<uint8_t> bmp = EncodeBmp24(w, h, pixels.data());
+    const std::vector<uint8_t> bmp = PackLogo(w, h, pixels.data());
     FreePackageImage();
     ResetSettings();
     PackageImage = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED, bmp.size()));

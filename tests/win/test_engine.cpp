@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include "engine/fade_blend.h"
 #include "engine/falling_depth.h"
+#include "images/bmp_layouts.h"
+#include "tool/sample_files.h"
 
 constexpr int32_t LW = 24, LH = 16, AW = 160, AH = 120;  // logo and area of most cases
 
@@ -278,4 +280,41 @@ TEST_CASE("Falling shows after every step what composing and showing the whole f
             wrongTicks += frames[0][tick].Pixels != frames[1][tick].Pixels;
         CHECK_EQ(std::pair(wrongTicks, undarkened), std::pair(0, 0));
     }
+}
+
+static std::string PackedLayout;  // of the last logo packed as the tool packs it
+TEST_CASE("Falling and Fade show the same pixels from the logo in each layout the tool packs as from its 24 bits")
+{
+    const auto colour = [](COLORREF first, uint32_t k) { return (first + samples::NthColour(k)) & 0xFFFFFF; };
+    const auto noise = [=](uint32_t colours) {  // every pixel one of so many colours, at random
+        return Painter([=](int32_t x, int32_t y) { return colour(0, samples::Scatter(uint32_t(y * 45 + x)) % colours); });
+    };
+    const auto bands = [=](COLORREF first, uint32_t colours, int32_t width) {  // every other row noise, whose pixels fill no words
+        return Painter([=](int32_t x, int32_t y) {
+            return colour(first, (y % 2 ? samples::Scatter(uint32_t(y * 45 + x)) : uint32_t(x / width + y * 7)) % colours);
+        });
+    };
+    const auto smallest = [](int32_t w, int32_t h, const uint32_t* pixels) {
+        PackedPicture packed = PackPicture(w, h, pixels, false);
+        return PackedLayout = BmpLayoutName(packed.Layout), packed.Bmp;
+    };
+    // The logo, the layout it is packed in, the transparent colour.
+    const struct { Painter Logo; const char* Layout; int32_t Transparent; } rows[] = {
+        {noise(2), "1-bit", -1}, {noise(16), "4-bit", -1}, {noise(256), "8-bit", -1}, {bands(Green, 3, 8), "RLE4", int32_t{Green}},
+        {bands(Red, 40, 3), "RLE8", -1}, {Unique, "24-bit", -1}};
+    for (const auto& row : rows)
+        for (const AnimationHandler handler : {AnimateFalling, AnimateFade}) {
+            std::vector<COLORREF> shown[2];
+            for (int packing = 0; packing < 2; ++packing) {
+                PackLogo = packing ? +smallest : EncodeBmp24;
+                Scene scene(45, 35, row.Logo, AW, AH, row.Transparent);
+                Settings->FallingLogoCount = 12, Settings->FallingSpeed = 40, Settings->FadeSpeed = 7, Settings->FadeRandomPositions = 0;
+                std::srand(11), scene.Run(handler, AnimStart), scene.Run(handler, AnimTick, 9);
+                shown[packing] = scene.Snap().Pixels;
+                scene.Run(handler, AnimStop);
+            }
+            CHECK_EQ(PackedLayout, row.Layout);
+            CHECK((shown[0] == shown[1] && std::count(shown[0].begin(), shown[0].end(), Bg) < AW * AH));
+        }
+    PackLogo = EncodeBmp24;
 }

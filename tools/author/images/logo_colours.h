@@ -12,7 +12,7 @@
 // How many pixels of the BMP have each of the `count` colours (0x00RRGGBB),
 // as the display shows them; false when the BMP does not pass CheckBmp. Any
 // layout that check accepts; run-length pixels that the runs skip are black.
-bool CountBmpColours(const std::vector<uint8_t>& bmp, const uint32_t* colours, int count, int64_t* found);
+bool CountPixelsIn(const std::vector<uint8_t>& bmp, const uint32_t* colours, int count, int64_t* found);
 
 // A PNG blended onto the background when it was packed: the BMP's file header
 // keeps that colour in its reserved field, which readers of BMP files ignore,

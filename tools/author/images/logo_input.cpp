@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "images/bmp_layouts.h"
 #include "images/logo_colours.h"
 
 namespace {
@@ -155,11 +156,41 @@ std::string FlattenPicture(const RgbaPicture& picture, uint32_t backgroundColor,
     return std::string();
 }
 
-std::string PrepareLogo(const std::vector<uint8_t>& bytes, uint32_t backgroundColor, KeyChoice key, PreparedLogo* logo)
+namespace {
+
+// A BMP anew from its pixels, or why it stays as it is.
+void RepackBmp(LogoPacking packing, PreparedLogo* logo)
+{
+    std::vector<uint32_t> pixels;
+    logo->KeptBecause = DecodeBmpPixels(logo->Bmp.data(), logo->Bmp.size(), &pixels);
+    if (!logo->KeptBecause.empty()) {
+        logo->KeptBecause = "its pixels cannot be repacked: " + logo->KeptBecause;
+        return;
+    }
+    PackedPicture packed = PackPicture(logo->Info.Width, logo->Info.Height, pixels.data(), packing.Only24);
+    logo->Colours = packed.Colours;
+    uint32_t blended;  // the background a PNG's edges were blended onto stays known
+    if (BlendedBackground(logo->Bmp, &blended))
+        MarkBlendedBackground(&packed.Bmp, blended);
+    if (packed.Bmp == logo->Bmp || (!packing.Only24 && packed.Bmp.size() >= logo->Bmp.size())) {
+        logo->KeptBecause = packed.Bmp == logo->Bmp ? "already packed that way" : "no layout is smaller";
+        return;
+    }
+    logo->Bmp = std::move(packed.Bmp);
+    logo->Repacked = true;
+}
+
+}  // namespace
+
+std::string PrepareLogo(const std::vector<uint8_t>& bytes, uint32_t backgroundColor, KeyChoice key,
+                        LogoPacking packing, PreparedLogo* logo)
 {
     logo->Format = DetectLogoFormat(bytes);
-    logo->KeyPicked = false;
+    logo->KeyPicked = logo->Repacked = false;
     logo->Warnings.clear();
+    logo->Colours = -1;
+    logo->GivenLayout.clear();
+    logo->KeptBecause.clear();
     logo->TransparentColor = key.Given ? key.Colour : -1;
     if (logo->Format == LogoFormat::Unknown)
         return "is not a BMP or PNG file";
@@ -178,6 +209,12 @@ std::string PrepareLogo(const std::vector<uint8_t>& bytes, uint32_t backgroundCo
         if (bytes.size() > 0x7FFFFFFFu)
             return "is larger than 2 GB";
         logo->Bmp = bytes;
+        logo->GivenLayout = DescribeBmpLayout(logo->Info);
+        if (packing.Repack)
+            RepackBmp(packing, logo);
+        else
+            logo->Colours = CountBmpColours(logo->Bmp.data(), logo->Bmp.size());
+        CheckBmp(logo->Bmp.data(), logo->Bmp.size(), &logo->Info);
         return std::string();
     }
 
@@ -200,11 +237,41 @@ std::string PrepareLogo(const std::vector<uint8_t>& bytes, uint32_t backgroundCo
     problem = FlattenPicture(picture, backgroundColor, key, &flat);
     if (!problem.empty())
         return problem;
-    logo->Bmp = EncodeBmp24(picture.Width, picture.Height, flat.Pixels.data());
+    PackedPicture packed = PackPicture(picture.Width, picture.Height, flat.Pixels.data(), packing.Only24);
+    logo->Bmp = std::move(packed.Bmp);
+    logo->Colours = packed.Colours;
     if (flat.BlendedPixels > 0)
         MarkBlendedBackground(&logo->Bmp, backgroundColor);
     CheckBmp(logo->Bmp.data(), logo->Bmp.size(), &logo->Info);
     logo->TransparentColor = flat.TransparentColor;
     logo->KeyPicked = flat.KeyPicked;
     return std::string();
+}
+
+std::string FormatByteCount(uint64_t bytes)
+{
+    std::string digits = std::to_string(bytes);
+    for (size_t at = digits.size(); at > 3; at -= 3)
+        digits.insert(at - 3, ",");
+    return digits + (bytes == 1 ? " byte" : " bytes");
+}
+
+std::string FormatColourCount(int64_t colours)
+{
+    return std::to_string(colours) + (colours == 1 ? " colour" : " colours");
+}
+
+std::string DescribePackedLogo(const PreparedLogo& logo)
+{
+    std::string text = std::to_string(logo.Info.Width) + " x " + std::to_string(logo.Info.Height);
+    if (logo.Colours >= 0)
+        text += ", " + FormatColourCount(logo.Colours);
+    const std::string layout = DescribeBmpLayout(logo.Info);
+    if (logo.Format == LogoFormat::Png)
+        text += ", packed as " + layout;
+    else if (logo.Repacked)
+        text += ", repacked from " + logo.GivenLayout + " as " + layout;
+    else
+        text += ", kept as given, " + layout + (logo.KeptBecause.empty() ? "" : " (" + logo.KeptBecause + ")");
+    return text + ": " + FormatByteCount(logo.Bmp.size());
 }

@@ -1,6 +1,7 @@
 // Turning the file a person gives as a logo into the BMP that the package
-// carries: a BMP is checked and kept byte for byte; a PNG is decoded and its
-// transparency flattened into a 24-bit BMP with a key colour.
+// carries: a BMP is checked and kept byte for byte unless it is to be
+// repacked; a PNG is decoded, its transparency flattened with a key colour,
+// and packed in the smallest BMP layout that holds its pixels exactly.
 #pragma once
 
 #include <cstdint>
@@ -59,6 +60,13 @@ struct FlatLogo {
 // (#FF00FF when free). Empty when sound.
 std::string FlattenPicture(const RgbaPicture& picture, uint32_t backgroundColor, KeyChoice key, FlatLogo* logo);
 
+// How the pixels are packed: the smallest layout, or 24-bit as tools that
+// know only that one expect; a BMP anew only when asked to.
+struct LogoPacking {
+    bool Only24;
+    bool Repack;
+};
+
 struct PreparedLogo {
     LogoFormat Format;
     std::vector<uint8_t> Bmp;      // what the package carries
@@ -66,8 +74,22 @@ struct PreparedLogo {
     int32_t TransparentColor;      // for the trailer: the given one, or as FlattenPicture decided
     bool KeyPicked;
     std::vector<std::string> Warnings;  // what was left out of the file, reading after its name
+    int64_t Colours;               // negative when the pixels could not be read
+    std::string GivenLayout;       // a BMP's layout as it came
+    bool Repacked;
+    std::string KeptBecause;       // why a BMP to be repacked was kept as it was
 };
 
 // The whole way from a logo file's bytes to the package's BMP. The problem
 // (empty when sound) reads after the file's name: "is not a BMP or PNG file".
-std::string PrepareLogo(const std::vector<uint8_t>& bytes, uint32_t backgroundColor, KeyChoice key, PreparedLogo* logo);
+// A BMP that is repacked keeps its bytes when no layout makes it smaller or
+// its pixels are not all exact colours.
+std::string PrepareLogo(const std::vector<uint8_t>& bytes, uint32_t backgroundColor, KeyChoice key,
+                        LogoPacking packing, PreparedLogo* logo);
+
+// "1200 x 1200, 182 colours, packed as RLE8: 41,668 bytes".
+std::string DescribePackedLogo(const PreparedLogo& logo);
+
+// "41,668 bytes", "182 colours".
+std::string FormatByteCount(uint64_t bytes);
+std::string FormatColourCount(int64_t colours);

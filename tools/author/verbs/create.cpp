@@ -15,6 +15,7 @@ namespace {
 struct CreateRequest {
     std::string Runtime, Logo, Out;
     SaverChoices Choices;
+    LogoPacking Packing = {false, false};
     bool HelpWanted = false;
     bool Force = false;
 };
@@ -32,17 +33,17 @@ void PrintCreateHelp()
         "\n"
         "  --runtime FILE              the Glimmora runtime, 32-bit (to ship) or 64-bit\n"
         "  --logo FILE                 the logo: a BMP file, packed as it is, or a PNG\n"
-        "                              file, packed as a 24-bit BMP: fully transparent\n"
-        "                              pixels take the transparent colour, partly\n"
-        "                              transparent ones are blended onto the background\n"
+        "                              file, packed as a BMP: fully transparent pixels\n"
+        "                              take the transparent colour, partly transparent\n"
+        "                              ones are blended onto the background\n"
         "  --out FILE.scr              the saver to write\n"
         "  --force                     replaces an existing output that is not a saver\n"
         "                              (never an input)\n"
-        "%s"
+        "%s%s"
         "\n"
         "Settings fields, the values the settings dialog allows, and their defaults\n"
         "(FadeDerived follows FadeSpeed, a non-zero BounceGravity follows BounceSpeed):\n",
-        DescribeFieldOptions().c_str());
+        DescribePackingOptions(), DescribeFieldOptions().c_str());
     SaverTrailer defaults;
     StartTrailer(&defaults);
     for (const SettingsField& field : SettingsFields) {
@@ -81,7 +82,8 @@ int ReadCreateArguments(int count, char** arguments, CreateRequest* request)
         }
         bool handled;
         std::string problem;
-        if (ReadFieldOption(count, arguments, &i, &request->Choices, &handled, &problem))
+        if (ReadFieldOption(count, arguments, &i, &request->Choices, &handled, &problem) ||
+            (!handled && ReadPackingOption(count, arguments, &i, &request->Packing, &handled, &problem)))
             continue;
         if (handled)
             return Complain(ExitUsage, problem);
@@ -182,7 +184,8 @@ int RunCreate(int count, char** arguments)
         return code;
     PreparedLogo logo;
     const std::string logoProblem = PrepareLogo(logoFile, draft.Trailer.BackgroundColor,
-                                                {draft.TransparentGiven, draft.Trailer.TransparentColor}, &logo);
+                                                {draft.TransparentGiven, draft.Trailer.TransparentColor},
+                                                request.Packing, &logo);
     if (!logoProblem.empty())
         return Complain(ExitBadInput, "logo " + request.Logo + " " + logoProblem);
     draft.Trailer.TransparentColor = logo.TransparentColor;
@@ -201,13 +204,13 @@ int RunCreate(int count, char** arguments)
                                  request.Force, SaverOutput};
     if ((code = WriteOutput(target, saver)) != ExitSuccess)
         return code;
-    std::printf("wrote %s: %zu bytes, %s saver \"%s\", id 0x%08x\n", request.Out.c_str(), saver.size(),
-                MachineText(slots.Machine), Windows1252ToUtf8(SlotText(draft.Trailer.SaverName)).c_str(),
-                static_cast<unsigned>(draft.Trailer.SaverId));
-    if (logo.Format == LogoFormat::Png)
-        std::printf("logo: %d x %d, packed from PNG as a 24-bit BMP%s%s\n", static_cast<int>(logo.Info.Width),
-                    static_cast<int>(logo.Info.Height),
-                    logo.KeyPicked ? "; transparent pixels in the picked colour " : "",
-                    logo.KeyPicked ? FormatColour(static_cast<uint32_t>(logo.TransparentColor)).c_str() : "");
+    char id[16];
+    std::snprintf(id, sizeof id, "0x%08x", static_cast<unsigned>(draft.Trailer.SaverId));
+    const std::string name = Windows1252ToUtf8(SlotText(draft.Trailer.SaverName));
+    ReportSaverWritten(request.Out, saver.size(),
+                       std::string(MachineText(slots.Machine)) + " saver \"" + name + "\", id " + id);
+    std::printf("logo: %s%s%s\n", DescribePackedLogo(logo).c_str(),
+                logo.KeyPicked ? "; transparent pixels in the picked colour " : "",
+                logo.KeyPicked ? FormatColour(static_cast<uint32_t>(logo.TransparentColor)).c_str() : "");
     return ExitSuccess;
 }

@@ -13,7 +13,7 @@ static void PrintExtractHelp()
     std::printf("Usage: glimmora-author extract FILE.scr --out LOGO.bmp [--force]\n"
                 "\n"
                 "Writes the logo that the saver carries, byte for byte as the package holds it\n"
-                "(a PNG logo was packed as a 24-bit BMP). The output is written safely, as by\n"
+                "(a PNG logo was packed as a BMP). The output is written safely, as by\n"
                 "create. An existing file is replaced only when it holds these very bytes\n"
                 "(extracted before), or with --force, which never replaces the saver.\n");
     PrintExitCodes();

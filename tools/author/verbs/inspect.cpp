@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "file_io.h"
+#include "images/bmp_layouts.h"
 #include "images/logo_colours.h"
-#include "package/bmp_format.h"
+#include "images/logo_input.h"
 #include "saver/saver_file.h"
 #include "text_encoding.h"
 #include "verbs/verbs.h"
@@ -88,26 +89,27 @@ void AddLogo(Report* report, const std::vector<uint8_t>& file, const SaverParts&
         Add(report, "Logo", "none", "null");
         return;
     }
-    static const char* const compressions[] = {"", ", RLE8", ", RLE4", ", bit fields"};
     BmpInfo info;
-    const BmpFault fault = CheckBmp(file.data() + parts.ProgramSize, parts.LogoSize, &info);
+    const uint8_t* logo = file.data() + parts.ProgramSize;
+    const BmpFault fault = CheckBmp(logo, parts.LogoSize, &info);
     if (fault != BmpFault::None) {
         Add(report, "Logo", std::string("damaged (") + DescribeBmpFault(fault) + ")",
             "{\"Damaged\": " + JsonString(DescribeBmpFault(fault)) + "}");
         return;
     }
-    const std::string compression = info.Compression < 4 ? compressions[info.Compression] : "";
+    const std::string layout = DescribeBmpLayout(info);
+    const int64_t colours = CountBmpColours(logo, parts.LogoSize);
     uint32_t blended;
-    const std::vector<uint8_t> logo(file.begin() + static_cast<std::ptrdiff_t>(parts.ProgramSize),
-                                    file.begin() + static_cast<std::ptrdiff_t>(parts.ProgramSize + parts.LogoSize));
-    const bool wasBlended = BlendedBackground(logo, &blended);
+    const bool wasBlended = BlendedBackground(std::vector<uint8_t>(logo, logo + parts.LogoSize), &blended);
     Add(report, "Logo",
-        std::to_string(info.Width) + " x " + std::to_string(info.Height) + ", " + std::to_string(info.BitCount) +
-            " bits per pixel" + compression + (info.TopDown ? ", top-down" : "") +
+        std::to_string(info.Width) + " x " + std::to_string(info.Height) + ", " + layout +
+            (colours < 0 ? "" : ", " + FormatColourCount(colours)) +
             (wasBlended ? ", edges blended onto " + FormatColour(blended) : ""),
         "{\"Width\": " + std::to_string(info.Width) + ", \"Height\": " + std::to_string(info.Height) +
             ", \"BitsPerPixel\": " + std::to_string(info.BitCount) + ", \"Compression\": " +
             std::to_string(info.Compression) + ", \"TopDown\": " + (info.TopDown ? "true" : "false") +
+            ", \"Layout\": " + JsonString(layout) +
+            ", \"Colours\": " + (colours < 0 ? "null" : std::to_string(colours)) +
             ", \"BlendedOnto\": " + (wasBlended ? ColourJson(blended) : "null") + "}");
 }
 

@@ -18,6 +18,7 @@ namespace {
 struct SetRequest {
     std::string Saver, Logo, Out;
     SaverChoices Choices;
+    LogoPacking Packing = {false, false};
     bool HelpWanted = false;
     bool Force = false;
 };
@@ -38,10 +39,10 @@ void PrintSetHelp()
         "                              kept logo does not fit: its transparent colour\n"
         "                              when pixels of the old one would show, or the\n"
         "                              background a PNG's edges were blended onto\n"
-        "%s"
+        "%s%s"
         "\n"
         "The settings fields are listed by glimmora-author create --help.\n",
-        DescribeFieldOptions().c_str());
+        DescribePackingOptions(), DescribeFieldOptions().c_str());
     PrintExitCodes();
 }
 
@@ -59,7 +60,8 @@ int ReadSetArguments(int count, char** arguments, SetRequest* request)
         }
         bool handled;
         std::string problem;
-        if (ReadFieldOption(count, arguments, &i, &request->Choices, &handled, &problem))
+        if (ReadFieldOption(count, arguments, &i, &request->Choices, &handled, &problem) ||
+            (!handled && ReadPackingOption(count, arguments, &i, &request->Packing, &handled, &problem)))
             continue;
         if (handled)
             return Complain(ExitUsage, problem);
@@ -82,7 +84,8 @@ int ReadSetArguments(int count, char** arguments, SetRequest* request)
     }
     if (request->Saver.empty())
         return Complain(ExitUsage, "set needs a saver (see glimmora-author set --help)");
-    if (request->Choices.Fields.empty() && request->Choices.ConfigPath.empty() && request->Logo.empty())
+    if (request->Choices.Fields.empty() && request->Choices.ConfigPath.empty() && request->Logo.empty() &&
+        !request->Packing.Repack)
         return Complain(ExitUsage, "set needs something to change (see glimmora-author set --help)");
     if (request->Out.empty())
         request->Out = request->Saver;
@@ -160,6 +163,7 @@ int RunSet(int count, char** arguments)
 
     std::vector<uint8_t> logo(logoStart, logoStart + static_cast<std::ptrdiff_t>(parts.LogoSize));
     std::vector<std::string> warnings;
+    PreparedLogo prepared;
     if (request.Logo.empty()) {
         problem = KeptLogoProblem(logo, parts.Trailer, draft.Trailer, &warnings);
         if (!problem.empty() && !request.Force)
@@ -167,13 +171,20 @@ int RunSet(int count, char** arguments)
                                               "; give the logo again with --logo (a PNG is packed anew), or add --force");
         if (!problem.empty())
             warnings.push_back(request.Saver + ": " + problem);
+        if (request.Packing.Repack) {  // the saver's own logo: its pixels and colours stay as they are
+            if (logo.empty())
+                return Complain(ExitBadInput, request.Saver + " carries no logo to repack");
+            problem = PrepareLogo(logo, 0, {true, draft.Trailer.TransparentColor}, request.Packing, &prepared);
+            if (!problem.empty())
+                return Complain(ExitBadInput, request.Saver + "'s logo " + problem);
+            logo = prepared.Bmp;
+        }
     } else {
         std::vector<uint8_t> logoFile;
         if ((code = ReadInputFile("logo", request.Logo, &logoFile)) != ExitSuccess)
             return code;
-        PreparedLogo prepared;
         problem = PrepareLogo(logoFile, draft.Trailer.BackgroundColor,
-                              {draft.TransparentGiven, draft.Trailer.TransparentColor}, &prepared);
+                              {draft.TransparentGiven, draft.Trailer.TransparentColor}, request.Packing, &prepared);
         if (!problem.empty())
             return Complain(ExitBadInput, "logo " + request.Logo + " " + problem);
         logo = prepared.Bmp;
@@ -195,7 +206,9 @@ int RunSet(int count, char** arguments)
     if ((code = WriteOutput(target, saver)) != ExitSuccess)
         return code;
     const bool logoChanged = !std::equal(logo.begin(), logo.end(), logoStart, logoStart + static_cast<std::ptrdiff_t>(parts.LogoSize));
-    std::printf("wrote %s: %s\n", request.Out.c_str(),
-                ChangedFields(parts.Trailer, draft.Trailer, displayName != oldDisplayName, logoChanged).c_str());
+    ReportSaverWritten(request.Out, saver.size(),
+                       ChangedFields(parts.Trailer, draft.Trailer, displayName != oldDisplayName, logoChanged));
+    if (!request.Logo.empty() || request.Packing.Repack)
+        std::printf("logo: %s\n", DescribePackedLogo(prepared).c_str());
     return ExitSuccess;
 }

@@ -64,3 +64,48 @@ int ReadConfigFile(SaverChoices* choices)
         return Complain(ExitBadInput, problem);
     return ExitSuccess;
 }
+
+bool ReadPackingOption(int count, char** arguments, int* index, LogoPacking* packing, bool* handled,
+                       std::string* problem)
+{
+    const std::string option = arguments[*index];
+    *handled = option == "--layout" || option == "--repack";
+    if (option == "--repack")
+        packing->Repack = true;
+    if (option != "--layout")
+        return *handled;
+    if (*index + 1 == count) {
+        *problem = "--layout needs a value";
+        return false;
+    }
+    const std::string value = arguments[++*index];
+    if (value != "24" && value != "smallest") {
+        *problem = "--layout " + value + " is not one of smallest, 24";
+        return false;
+    }
+    packing->Only24 = value == "24";
+    return true;
+}
+
+const char* DescribePackingOptions()
+{
+    return "  --layout smallest|24        how a PNG logo is packed: in the smallest BMP\n"
+           "                              layout that holds its pixels exactly (1, 4 or 8\n"
+           "                              bits with the colours it uses, RLE4 or RLE8,\n"
+           "                              else 24 bits; the default), or as a 24-bit BMP\n"
+           "  --repack                    packs a BMP logo anew in that layout too (set\n"
+           "                              alone: the saver's own logo) when every pixel\n"
+           "                              has an exact colour; else it stays as it is\n";
+}
+
+void ReportSaverWritten(const std::string& path, size_t size, const std::string& details)
+{
+    std::printf("wrote %s: %s, %s\n", path.c_str(), FormatByteCount(size).c_str(), details.c_str());
+    // Savers are sent by e-mail, downloaded and put into installer packages.
+    constexpr size_t LargeSaver = size_t(8) << 20;
+    if (size > LargeSaver)
+        std::fprintf(stderr,
+                     "glimmora-author: warning: %s is %s, over 8 MB, and slow to send and download; a logo "
+                     "with fewer pixels or colours packs smaller\n",
+                     path.c_str(), FormatByteCount(size).c_str());
+}

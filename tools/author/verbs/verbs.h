@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "file_io.h"
+#include "images/logo_input.h"
 #include "saver/saver_fields.h"
 
 enum ExitCode {
@@ -36,6 +37,17 @@ extern const OutputRule SaverOutput;
 
 // Reads the --config file, if one was given, under the options.
 int ReadConfigFile(SaverChoices* choices);
+
+// Reads --layout and --repack as ReadFieldOption reads its options.
+bool ReadPackingOption(int count, char** arguments, int* index, LogoPacking* packing, bool* handled,
+                       std::string* problem);
+
+// The help lines of --layout and --repack.
+const char* DescribePackingOptions();
+
+// Prints "wrote <path>: <size>, <details>", with a warning on stderr when the
+// saver is too large to send about comfortably.
+void ReportSaverWritten(const std::string& path, size_t size, const std::string& details);
 
 // Each receives the arguments that follow its verb.
 int RunCreate(int count, char** arguments);
