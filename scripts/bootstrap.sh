@@ -10,6 +10,7 @@ packages=(
   wine wine64 xvfb                                       # running them headless
   libstb-dev                                             # PNG logos: stb_image.h for the tool
   wixl                                                   # the tool's msi verb builds packages with it
+  osslsigncode openssl                                   # the sign verb; the tests' throwaway certificates
   doctest-dev                                            # the test framework, header-only
   imagemagick                                            # the demo's screen captures
   clang libclang-rt-14-dev                               # libFuzzer for the fuzz harnesses

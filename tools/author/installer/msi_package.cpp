@@ -153,13 +153,15 @@ std::string WixSource(const PackageFields& fields, const PackageCodes& codes, co
            "<?define ProductName = \"" + fields.ProductName + "\"?>\n" +
            "<?define Manufacturer = \"" + fields.Manufacturer + "\"?>\n" +
            "<?define FileName = \"" + fields.FileName + "\"?>\n" +
+           "<?define WebAddress = \"" + fields.WebAddress + "\"?>\n" +
            "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n"
            "  <Product Id=\"" + FormatUuid(codes.Product) + "\" UpgradeCode=\"" + FormatUuid(codes.Upgrade) +
            "\" Name=\"$(var.ProductName)\"\n"
            "           Manufacturer=\"$(var.Manufacturer)\" Version=\"" + FormatVersion(fields.Version) +
            "\" Language=\"1033\" Codepage=\"1252\">\n"
            "    <Package InstallerVersion=\"200\" Compressed=\"yes\" InstallScope=\"perMachine\"\n"
-           "             Comments=\"" + PackageMarker + ": the screen saver $(var.ProductName)\"/>\n"
+           "             Comments=\"" + PackageMarker + ": the screen saver $(var.ProductName)" +
+           (fields.WebAddress.empty() ? "" : " ($(var.WebAddress))") + "\"/>\n"
            "    <MajorUpgrade DowngradeErrorMessage=\"A newer version of [ProductName] is already installed.\"/>\n"
            "    <Media Id=\"1\" Cabinet=\"saver.cab\" EmbedCab=\"yes\"/>\n"
            "    <Property Id=\"ARPNOMODIFY\" Value=\"1\"/>\n"

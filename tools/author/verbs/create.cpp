@@ -149,7 +149,8 @@ int RunCreate(int count, char** arguments)
     if ((code = ReadInputFile("runtime", request.Runtime, &runtime)) != ExitSuccess)
         return code;
     DisplayNameSlots slots;
-    const std::string runtimeProblem = RuntimeProblem(runtime, &slots);
+    std::string runtimeSigner;
+    const std::string runtimeProblem = RuntimeProblem(&runtime, &slots, &runtimeSigner);
     if (!runtimeProblem.empty())
         return Complain(ExitBadInput, "runtime " + request.Runtime + " " + runtimeProblem);
     if ((code = ReadInputFile("logo", request.Logo, &logoFile)) != ExitSuccess)
@@ -174,6 +175,9 @@ int RunCreate(int count, char** arguments)
     std::printf("wrote %s: %zu bytes, %s saver \"%s\", id 0x%08x\n", request.Out.c_str(), saver.size(),
                 MachineText(slots.Machine), Windows1252ToUtf8(SlotText(draft.Trailer.SaverName)).c_str(),
                 static_cast<unsigned>(draft.Trailer.SaverId));
+    if (!runtimeSigner.empty())
+        std::printf("the runtime's signature by %s is left out, as it would not cover the package: sign the saver\n",
+                    runtimeSigner.c_str());
     if (logo.Format == LogoFormat::Png)
         std::printf("logo: %d x %d, packed from PNG as a 24-bit BMP%s%s\n", static_cast<int>(logo.Info.Width),
                     static_cast<int>(logo.Info.Height),

@@ -8,12 +8,10 @@
 #include <vector>
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <utime.h>
 #endif
 
+#include "child_process.h"
 #include "file_io.h"
 #include "installer/msi_package.h"
 #include "saver/config_file.h"
@@ -118,20 +116,6 @@ bool BuildPackage(const std::string&, const std::vector<uint8_t>&, const char*, 
 
 #else
 
-std::string FindOnPath(const std::string& program)
-{
-    const char* path = std::getenv("PATH");
-    for (std::string rest = path ? path : ""; !rest.empty();) {
-        const size_t colon = rest.find(':');
-        const std::string folder = rest.substr(0, colon);
-        rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
-        const std::string candidate = (folder.empty() ? "." : folder) + "/" + program;
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return std::string();
-}
-
 // Runs wixl in a private folder on the source and a copy of the saver, whose
 // date the package records: a fixed one, so that the bytes follow from the content.
 bool BuildPackage(const std::string& wixSource, const std::vector<uint8_t>& saver, const char* arch,
@@ -142,42 +126,25 @@ bool BuildPackage(const std::string& wixSource, const std::vector<uint8_t>& save
         *problem = "wixl, which builds the package, is not on PATH: install Debian's package wixl";
         return false;
     }
-    const char* temporary = std::getenv("TMPDIR");
-    std::string folder = std::string(temporary && *temporary ? temporary : "/tmp") + "/glimmora-msi-XXXXXX";
-    if (!mkdtemp(&folder[0])) {
-        *problem = "cannot make a folder for wixl in " + folder + ": " + std::strerror(errno);
+    const std::string folder = MakePrivateFolder("glimmora-msi", problem);
+    if (folder.empty())
         return false;
-    }
-    const char* const files[] = {"source.wxs", "saver.scr", "package.msi", "wixl.log"};
+    const std::vector<std::string> files = {"source.wxs", "saver.scr", "package.msi", "wixl.log"};
     const utimbuf fixedDate = {PackageDateUnix, PackageDateUnix};
     bool built = ReplaceFileSafely(folder + "/source.wxs", {wixSource.begin(), wixSource.end()}, problem) &&
                  ReplaceFileSafely(folder + "/saver.scr", saver, problem);
     if (built && utime((folder + "/saver.scr").c_str(), &fixedDate) != 0)
         built = false, *problem = std::string("cannot date the saver's copy: ") + std::strerror(errno);
     if (built) {
-        const pid_t child = fork();
-        if (child == 0) {
-            const int log = open((folder + "/wixl.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (log < 0 || chdir(folder.c_str()) != 0 || dup2(log, 1) < 0 || dup2(log, 2) < 0)
-                _exit(127);
-            execl(wixl.c_str(), "wixl", "--arch", arch, "--output", "package.msi", "source.wxs", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        int status = 0;
-        built = child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
+        const std::string log = folder + "/wixl.log";
+        built = RunProgram(wixl, {"wixl", "--arch", arch, "--output", "package.msi", "source.wxs"}, folder, log, log) == 0 &&
                 ReadWholeFile(folder + "/package.msi", package, problem);
         if (!built) {
-            std::vector<uint8_t> log;
-            ReadWholeFile(folder + "/wixl.log", &log, problem);
-            std::string said(log.begin(), log.end());
-            while (!said.empty() && said.back() == '\n')
-                said.pop_back();
-            *problem = "wixl failed" + (said.empty() ? std::string() : ": " + said.substr(said.find_last_of('\n') + 1));
+            const std::string said = LogLine(log, true);
+            *problem = "wixl failed" + (said.empty() ? std::string() : ": " + said);
         }
     }
-    for (const char* file : files)
-        std::remove((folder + "/" + file).c_str());
-    rmdir(folder.c_str());
+    RemovePrivateFolder(folder, files);
     return built;
 }
 
@@ -224,6 +191,9 @@ int RunMsi(int count, char** arguments)
     char id[12];
     std::snprintf(id, sizeof id, ".%x", static_cast<unsigned>(parts.Trailer.SaverId));
     fields.SaverIdentity = SlotText(parts.Trailer.SaverName) + id;
+    fields.WebAddress = SaverWebAddress(parts.Trailer);
+    if (!PackageTextProblem(fields.WebAddress).empty())
+        fields.WebAddress.clear();
     if (!(problem = PackageTextProblem(fields.ProductName)).empty())
         return Complain(ExitBadInput, request.Saver + ": the display name " + problem);
     if (!(problem = InstalledNameProblem(fields.FileName)).empty() ||

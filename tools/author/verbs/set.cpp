@@ -9,6 +9,7 @@
 #include "file_io.h"
 #include "images/logo_input.h"
 #include "saver/saver_file.h"
+#include "signing/authenticode.h"
 #include "text_encoding.h"
 #include "verbs/verbs.h"
 
@@ -121,6 +122,15 @@ int RunSet(int count, char** arguments)
     std::string problem = SplitSaverFile(file, &parts);
     if (!problem.empty())
         return Complain(ExitBadInput, request.Saver + " " + problem);
+    // A changed saver cannot keep a signature that vouches for other bytes.
+    std::vector<uint8_t> signedFile;
+    SignatureFacts signature;
+    if (parts.Signature.Kind == TableKind::EndsFile) {
+        signedFile = file;
+        if (!ReadProgramSignature(file, parts.Signature, &signature).empty())
+            signature.Signer = "an unreadable signer";
+        RemoveSignature(&file, parts.Signature);
+    }
     const auto logoStart = file.begin() + static_cast<std::ptrdiff_t>(parts.ProgramSize);
     const std::vector<uint8_t> program(file.begin(), logoStart);
     DisplayNameSlots slots;
@@ -163,11 +173,15 @@ int RunSet(int count, char** arguments)
     if (!request.Logo.empty() && SameFile(request.Logo, request.Out))
         return Complain(ExitBadInput, "--out " + request.Out + " is the logo itself");
 
-    const std::vector<uint8_t> saver = BuildSaverFile(program, slots, displayName, logo, draft.Trailer);
+    const bool logoChanged = !std::equal(logo.begin(), logo.end(), logoStart, logoStart + static_cast<std::ptrdiff_t>(parts.LogoSize));
+    const std::string changed = ChangedFields(parts.Trailer, draft.Trailer, displayName != oldDisplayName, logoChanged);
+    const bool keepSignature = !signedFile.empty() && changed == "nothing changed";
+    const std::vector<uint8_t> saver =
+        keepSignature ? signedFile : BuildSaverFile(program, slots, displayName, logo, draft.Trailer);
     if (!ReplaceFileSafely(request.Out, saver, &problem))
         return Complain(ExitWriteFailed, problem);
-    const bool logoChanged = !std::equal(logo.begin(), logo.end(), logoStart, logoStart + static_cast<std::ptrdiff_t>(parts.LogoSize));
-    std::printf("wrote %s: %s\n", request.Out.c_str(),
-                ChangedFields(parts.Trailer, draft.Trailer, displayName != oldDisplayName, logoChanged).c_str());
+    std::printf("wrote %s: %s%s\n", request.Out.c_str(), changed.c_str(), keepSignature ? "; the signature stays" : "");
+    if (!signedFile.empty() && !keepSignature)
+        std::printf("removed the signature by %s: sign the changed saver again\n", signature.Signer.c_str());
     return ExitSuccess;
 }

@@ -16,7 +16,9 @@ void PrintExitCodes()
                 "  0  success\n"
                 "  1  bad input: a file that cannot be read or used, or a value that is refused\n"
                 "  2  usage: unknown command or option, missing value or required option\n"
-                "  3  the output could not be written (msi: or wixl is missing or failed)\n");
+                "  3  the output could not be written, or the program that does the work is\n"
+                "     missing or failed: wixl for msi, osslsigncode for sign (a wrong password,\n"
+                "     a key that is not the certificate's)\n");
 }
 
 int ReadInputFile(const std::string& role, const std::string& path, std::vector<uint8_t>* bytes)
