@@ -69,6 +69,7 @@ bool ReadMemoryFile(void* memoryFile, uint64_t offset, void* buffer, uint32_t si
     const MemoryFile& file = *static_cast<const MemoryFile*>(memoryFile);
     if (offset > file.Size || size > file.Size - offset)
         return false;
-    std::memcpy(buffer, file.Bytes + offset, size);
+    if (size > 0)  // an empty file may have no bytes at all
+        std::memcpy(buffer, file.Bytes + offset, size);
     return true;
 }

@@ -41,7 +41,8 @@ static int Run(int argc, char** argv)
     }
     struct Verb { const char* Name; int (*Run)(int, char**); };
     static const Verb verbs[] = {
-        {"create", RunCreate}, {"inspect", RunInspect}, {"extract", RunExtract}, {"set", RunSet}, {"msi", RunMsi}, {"sign", RunSign},
+        {"create", RunCreate}, {"inspect", RunInspect}, {"extract", RunExtract}, {"set", RunSet}, {"msi", RunMsi},
+        {"sign", RunSign},
     };
     for (const Verb& entry : verbs)
         if (verb == entry.Name)

@@ -73,7 +73,8 @@ bool FixSummary(std::vector<uint8_t>* package, const Uuid& packageCode);
 // The package's Authenticode signature (PKCS #7; empty when it has none)
 // and the bytes that Authenticode digests of it; false when the package
 // cannot be read.
-bool PackageSignature(const std::vector<uint8_t>& package, std::vector<uint8_t>* signature, std::vector<uint8_t>* content);
+bool PackageSignature(const std::vector<uint8_t>& package, std::vector<uint8_t>* signature,
+                      std::vector<uint8_t>* content);
 
 // Where each byte of the named stream of a compound file lies; false when
 // the file is not a sound compound file holding that stream.

@@ -117,7 +117,8 @@ bool OpenCompoundFile(const std::vector<uint8_t>& file, CompoundFile* compound)
     if (!FollowChain(table, Read32(file, 0x30), sector, sectors, SIZE_MAX, &directory) || directory.size() < 128)
         return false;
     compound->Entries = Gather(file, directory);
-    if (!FollowChain(table, Read32(compound->Entries, 0x74), sector, sectors, Read32(compound->Entries, 0x78), &miniStream) ||
+    const std::vector<uint8_t>& entries = compound->Entries;
+    if (!FollowChain(table, Read32(entries, 0x74), sector, sectors, Read32(entries, 0x78), &miniStream) ||
         !FollowChain(table, Read32(file, 0x3C), sector, sectors, size_t{Read32(file, 0x40)} * sector, &miniTable))
         return false;
     for (size_t at = 0; at + 64 <= miniStream.size(); at += 64)
@@ -131,8 +132,9 @@ bool OpenCompoundFile(const std::vector<uint8_t>& file, CompoundFile* compound)
 bool StreamBytes(const CompoundFile& compound, size_t entry, std::vector<size_t>* where)
 {
     const uint32_t start = Read32(compound.Entries, entry + 0x74), size = Read32(compound.Entries, entry + 0x78);
-    return size < compound.MiniCutoff ? FollowChain(compound.MiniTable, start, 64, compound.MiniSectors, size, where)
-                                      : FollowChain(compound.Table, start, compound.SectorSize, compound.Sectors, size, where);
+    if (size < compound.MiniCutoff)
+        return FollowChain(compound.MiniTable, start, 64, compound.MiniSectors, size, where);
+    return FollowChain(compound.Table, start, compound.SectorSize, compound.Sectors, size, where);
 }
 
 std::u16string EntryName(const CompoundFile& compound, size_t entry)
@@ -180,7 +182,8 @@ bool AppendSignedContent(const CompoundFile& compound, const std::vector<uint8_t
         if (compound.Entries[child + 0x42] == 2 && StreamBytes(compound, child, &where)) {
             const std::vector<uint8_t> bytes = Gather(file, where);
             content->insert(content->end(), bytes.begin(), bytes.end());
-        } else if (compound.Entries[child + 0x42] != 1 || !AppendSignedContent(compound, file, child, depth + 1, content)) {
+        } else if (compound.Entries[child + 0x42] != 1 ||
+                   !AppendSignedContent(compound, file, child, depth + 1, content)) {
             return false;
         }
     }
@@ -191,7 +194,8 @@ bool AppendSignedContent(const CompoundFile& compound, const std::vector<uint8_t
 
 }  // namespace
 
-bool PackageSignature(const std::vector<uint8_t>& package, std::vector<uint8_t>* signature, std::vector<uint8_t>* content)
+bool PackageSignature(const std::vector<uint8_t>& package, std::vector<uint8_t>* signature,
+                      std::vector<uint8_t>* content)
 {
     CompoundFile compound;
     std::vector<size_t> where;

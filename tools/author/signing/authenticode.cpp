@@ -75,7 +75,7 @@ std::string DottedObjectId(const Der& oid)
         if (oid.Bytes[i] & 0x80)
             continue;
         if (text.empty())
-            text = std::to_string(value < 80 ? value / 40 : 2) + "." + std::to_string(value < 80 ? value % 40 : value - 80);
+            text = value < 80 ? std::to_string(value / 40) + "." + std::to_string(value % 40) : "2." + std::to_string(value - 80);
         else
             text += "." + std::to_string(value);
         value = 0;
@@ -194,7 +194,8 @@ Sha256Digest Sha256(const uint8_t* data, size_t size)
         0xd6990624, 0xf40e3585, 0x106aa070, 0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a,
         0x5b9cca4f, 0x682e6ff3, 0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7,
         0xc67178f2};
-    uint32_t state[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
+    uint32_t state[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                         0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
     // The message, a 1 bit, zeros, and its length in bits, in 64-byte blocks.
     std::vector<uint8_t> message(data, data + size);
     message.push_back(0x80);
@@ -240,8 +241,8 @@ std::string ReadSignature(const uint8_t* der, size_t size, SignatureFacts* facts
         !Take(&signedData, Integer, &field) || !Take(&signedData, Set, &field) ||
         !Take(&signedData, Sequence, &indirect))
         return "is not PKCS #7 signed data";
-    if (!Take(&indirect, ObjectId, &oid) || !IsObject(oid, {0x2B, 0x06, 0x01, 0x04, 0x01, 0x82, 0x37, 0x02, 0x01, 0x04}) ||
-        !Take(&indirect, Explicit0, &wrapped) || !Take(&wrapped, Sequence, &data) || !Take(&data, Sequence, &field) ||
+    const std::initializer_list<uint8_t> indirectData = {0x2B, 0x06, 0x01, 0x04, 0x01, 0x82, 0x37, 0x02, 0x01, 0x04};
+    if (!Take(&indirect, ObjectId, &oid) || !IsObject(oid, indirectData) || !Take(&indirect, Explicit0, &wrapped) || !Take(&wrapped, Sequence, &data) || !Take(&data, Sequence, &field) ||
         !Take(&data, Sequence, &digestInfo) || !Take(&digestInfo, Sequence, &algorithm) ||
         !Take(&algorithm, ObjectId, &oid) || !Take(&digestInfo, OctetString, &digest))
         return "signs no Authenticode content";
@@ -280,7 +281,8 @@ std::vector<uint8_t> DigestWith(const std::string& algorithm, const std::vector<
     return {};
 }
 
-std::string ReadProgramSignature(const std::vector<uint8_t>& file, const CertificateTable& table, SignatureFacts* facts)
+std::string ReadProgramSignature(const std::vector<uint8_t>& file, const CertificateTable& table,
+                                 SignatureFacts* facts)
 {
     // The table's first entry: its length (header included), revision, type, then the signature.
     const size_t start = static_cast<size_t>(table.Start);
@@ -298,9 +300,12 @@ std::vector<uint8_t> ProgramDigest(const std::vector<uint8_t>& file, const Certi
     PeHeaders headers;
     ReadPeHeaders(file.data(), file.size(), &headers);
     const size_t checksum = headers.OptionalHeader + ChecksumOffset, entry = table.EntryOffset;
+    if (entry + 8 > table.Start)
+        return {};  // a table inside the headers: no digest that Windows would take either
     std::vector<uint8_t> covered(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(table.Start));
-    covered.erase(covered.begin() + static_cast<std::ptrdiff_t>(entry), covered.begin() + static_cast<std::ptrdiff_t>(entry + 8));
-    covered.erase(covered.begin() + static_cast<std::ptrdiff_t>(checksum), covered.begin() + static_cast<std::ptrdiff_t>(checksum + 4));
+    const auto at = [&covered](size_t offset) { return covered.begin() + static_cast<std::ptrdiff_t>(offset); };
+    covered.erase(at(entry), at(entry + 8));  // after the checksum in the headers, so it goes first
+    covered.erase(at(checksum), at(checksum + 4));
     return DigestWith(algorithm, covered);
 }
 

@@ -30,8 +30,10 @@ std::vector<uint8_t> DigestWith(const std::string& algorithm, const std::vector<
 
 // A signed program's first certificate and the digest Authenticode takes of
 // it: every byte before the certificate table but the checksum and the
-// security directory's entry. The table must end the file.
-std::string ReadProgramSignature(const std::vector<uint8_t>& file, const CertificateTable& table, SignatureFacts* facts);
+// security directory's entry. The table must end the file; empty for a table
+// that begins inside the headers, or an algorithm not computed here.
+std::string ReadProgramSignature(const std::vector<uint8_t>& file, const CertificateTable& table,
+                                 SignatureFacts* facts);
 std::vector<uint8_t> ProgramDigest(const std::vector<uint8_t>& file, const CertificateTable& table,
                                    const std::string& algorithm);
 

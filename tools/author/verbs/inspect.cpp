@@ -126,7 +126,8 @@ void AddSignature(Report* report, const std::string& problem, const SignatureFac
                   const std::vector<uint8_t>& digest)
 {
     if (!problem.empty()) {
-        Add(report, "Signature", "damaged: the file " + problem, "{\"Damaged\": " + JsonString("the file " + problem) + "}");
+        Add(report, "Signature", "damaged: the file " + problem,
+            "{\"Damaged\": " + JsonString("the file " + problem) + "}");
         return;
     }
     const std::string verdict = digest.empty()            ? "whose " + facts.DigestAlgorithm + " digest is not checked here"
@@ -147,7 +148,8 @@ void AddSaverSignature(Report* report, const std::vector<uint8_t>& file, const C
     }
     SignatureFacts facts;
     const std::string problem = ReadProgramSignature(file, table, &facts);
-    AddSignature(report, problem, facts, problem.empty() ? ProgramDigest(file, table, facts.DigestAlgorithm) : std::vector<uint8_t>());
+    AddSignature(report, problem, facts,
+                 problem.empty() ? ProgramDigest(file, table, facts.DigestAlgorithm) : std::vector<uint8_t>());
 }
 
 std::string ColourJson(uint32_t colorref)

@@ -173,7 +173,8 @@ int RunSet(int count, char** arguments)
     if (!request.Logo.empty() && SameFile(request.Logo, request.Out))
         return Complain(ExitBadInput, "--out " + request.Out + " is the logo itself");
 
-    const bool logoChanged = !std::equal(logo.begin(), logo.end(), logoStart, logoStart + static_cast<std::ptrdiff_t>(parts.LogoSize));
+    const bool logoChanged =
+        !std::equal(logo.begin(), logo.end(), logoStart, logoStart + static_cast<std::ptrdiff_t>(parts.LogoSize));
     const std::string changed = ChangedFields(parts.Trailer, draft.Trailer, displayName != oldDisplayName, logoChanged);
     const bool keepSignature = !signedFile.empty() && changed == "nothing changed";
     const std::vector<uint8_t> saver =

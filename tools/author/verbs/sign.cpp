@@ -153,7 +153,8 @@ int SignFile(const SignRequest& request, const std::vector<uint8_t>& file, const
 {
     const std::string osslsigncode = FindOnPath("osslsigncode");
     if (osslsigncode.empty())
-        return Complain(ExitWriteFailed, "osslsigncode, which signs, is not on PATH: install Debian's package osslsigncode");
+        return Complain(ExitWriteFailed,
+                        "osslsigncode, which signs, is not on PATH: install Debian's package osslsigncode");
     std::string problem;
     const std::string folder = MakePrivateFolder("glimmora-sign", &problem);
     if (folder.empty())
@@ -167,7 +168,8 @@ int SignFile(const SignRequest& request, const std::vector<uint8_t>& file, const
     std::vector<std::string> command = {"osslsigncode", "sign", "-h", "sha256", "-n", signable.Description};
     const std::vector<std::pair<const char*, std::string>> optional = {{"-pkcs12", request.Pkcs12},
         {"-certs", request.Certificate}, {"-key", request.Key}, {"-readpass", request.PasswordFile},
-        {"-i", signable.Address}, {"-ts", request.Timestamp}, {"-in", folder + "/unsigned"}, {"-out", folder + "/signed"}};
+        {"-i", signable.Address}, {"-ts", request.Timestamp}, {"-in", folder + "/unsigned"},
+        {"-out", folder + "/signed"}};
     for (const auto& [option, value] : optional)
         if (!value.empty())
             command.insert(command.end(), {option, value});
