@@ -8,10 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "digests.h"
 #include "saver/string_resource.h"
 
-using Sha1Digest = std::array<uint8_t, 20>;
-Sha1Digest Sha1(const uint8_t* data, size_t size);
 
 using Uuid = std::array<uint8_t, 16>;
 // A name-based UUID: version 5, the SHA-1 of the namespace's bytes and the name.

@@ -4,15 +4,12 @@
 // cryptography or its chain of trust; Windows does that.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "digests.h"
 #include "package/package_location.h"
-
-using Sha256Digest = std::array<uint8_t, 32>;
-Sha256Digest Sha256(const uint8_t* data, size_t size);
 
 struct SignatureFacts {
     std::string Signer;           // the signing certificate's subject: "CN=..., O=..."
