@@ -41,6 +41,9 @@ TEST_CASE("signed savers and their signed packages run, install and remove as un
         e2e::Process sheet = e2e::StartSaver(saver, "/c");
         e2e::PressDialogButton(e2e::WaitForWindow(sheet.Id, "#32770", "Signed Road"), IDCANCEL);
         CHECK_EQ(e2e::ExitCode(&sheet), 0ul);
+        // The tool's Windows build names signtool instead, and writes nothing.
+        CHECK_EQ(e2e::RunTool("sign \"" + saver + "\" --pkcs12 \"" + work + "keys\\signer.p12\""), 3ul);
+        CHECK(e2e::ReadWholeFile(saver) == signedSaver);
 
         // The package holds the signed saver and is signed itself.
         REQUIRE(Native(tool + "msi '" + Unix(saver) + "' --out '" + Unix(package) + "' --manufacturer Example --version 1.0.0") == 0);

@@ -228,14 +228,16 @@ TEST_CASE("signatures that osslsigncode accepts, on savers and their packages; i
                          runtime + " >/dev/null").c_str()) == 0);
     const Run changed = Tool({"set", saver, "--set", "BounceSpeed=9"}), kept = Tool({"set", again, "--set", "BounceSpeed=3", "--out", same}),
               made = Tool({"create", "--runtime", runtime, "--logo", LogoPath, "--out", Work + "from-signed.scr", "--name", "From"});
-    const int exits = Tool({"set", plain, "--set", "BounceSpeed=9"}).Exit + Tool(Create(Work + "from.scr", {"--name", "From"})).Exit;
+    const int exits = Tool({"set", plain, "--set", "BounceSpeed=9"}).Exit + Tool(Create(Work + "from.scr", {"--name", "From"})).Exit +
+                      Tool({"extract", again, "--out", Work + "back.bmp"}).Exit;
     const auto unsignedAs = [](std::string file) { return file.replace(0x98, 4, 4, '\0'); };
     CHECK_ROW((), (Tool({"inspect", Work + "tampered.scr"}).Out.find("Signature: by " + signer + ", which no longer matches the file\n") !=
                    std::string::npos, changed.Exit, Prints(changed, "removed the signature by " + signer + ": sign the changed saver again"),
                    Tool({"inspect", saver}).Out.find("\nSignature: none\n") != std::string::npos, Verified(saver),
                    unsignedAs(Read(saver)) == Read(plain), kept.Out, Read(same) == Read(again), made.Out.find("the runtime's signature by " +
-                   signer + " is left out") != std::string::npos, unsignedAs(Read(Work + "from-signed.scr")) == Read(Work + "from.scr"), exits),
-              (true, 0, true, true, "", true, "wrote " + same + ": nothing changed; the signature stays\n", true, true, true, 0));
+                   signer + " is left out") != std::string::npos, unsignedAs(Read(Work + "from-signed.scr")) == Read(Work + "from.scr"), exits,
+                   Read(Work + "back.bmp")),
+              (true, 0, true, true, "", true, "wrote " + same + ": nothing changed; the signature stays\n", true, true, true, 0, Logo()));
     const Run unsure = Tool(Sign(same, P12), "PATH=/nowhere");
     CHECK_ROW((), (unsure.Exit, unsure.Err), (3, "glimmora-author: osslsigncode, which signs, is not on PATH: install Debian's package osslsigncode\n"));
     // Every cut of a signature (DER: 30 82 and two bytes of length) is refused without reading past it.

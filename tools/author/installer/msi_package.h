@@ -11,7 +11,6 @@
 #include "digests.h"
 #include "saver/string_resource.h"
 
-
 using Uuid = std::array<uint8_t, 16>;
 // A name-based UUID: version 5, the SHA-1 of the namespace's bytes and the name.
 Uuid NameUuid(const Uuid& space, const std::string& name);

@@ -203,8 +203,11 @@ bool PackageSignature(const std::vector<uint8_t>& package, std::vector<uint8_t>*
     if (!OpenCompoundFile(package, &compound))
         return false;
     for (size_t entry = 0; entry + 128 <= compound.Entries.size(); entry += 128)
-        if (compound.Entries[entry + 0x42] == 2 && EntryName(compound, entry) == SignatureName)
-            *signature = StreamBytes(compound, entry, &where) ? Gather(package, where) : std::vector<uint8_t>{0};
+        if (compound.Entries[entry + 0x42] == 2 && EntryName(compound, entry) == SignatureName) {
+            if (!StreamBytes(compound, entry, &where))
+                return false;
+            *signature = Gather(package, where);
+        }
     content->clear();
     return AppendSignedContent(compound, package, 0, 0, content);
 }

@@ -72,14 +72,6 @@ std::vector<uint8_t> BuildSaverFile(const std::vector<uint8_t>& program, const D
     return file;
 }
 
-bool ReadTrailer(const std::vector<uint8_t>& file, SaverTrailer* trailer)
-{
-    if (file.size() < TrailerSize)
-        return false;
-    std::memcpy(trailer, file.data() + file.size() - TrailerSize, TrailerSize);
-    return true;
-}
-
 std::string SplitSaverFile(const std::vector<uint8_t>& file, SaverParts* parts)
 {
     std::memset(&parts->Trailer, 0, sizeof parts->Trailer);

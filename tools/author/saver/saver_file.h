@@ -30,9 +30,6 @@ std::vector<uint8_t> BuildSaverFile(const std::vector<uint8_t>& program, const D
                                     const std::vector<uint16_t>& displayName, const std::vector<uint8_t>& logo,
                                     SaverTrailer trailer);
 
-// The trailer at the end of `file`, if the file is long enough to hold one.
-bool ReadTrailer(const std::vector<uint8_t>& file, SaverTrailer* trailer);
-
 // A saver file taken apart: the program before the logo, the logo, the
 // trailer, and a signature after them.
 struct SaverParts {

@@ -1,7 +1,6 @@
 // The sign verb: an Authenticode signature (SHA-256) on a saver or on an
 // installer package of one, made by osslsigncode; the signature describes
 // the saver by its display name and web address.
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -40,7 +39,8 @@ void PrintSignHelp()
         "  --out FILE                  writes the signed file there, not in place\n"
         "  --pkcs12 FILE               the certificate, its chain and its private key\n"
         "  --cert FILE, --key FILE     the certificate (and chain) and the private key\n"
-        "  --password-file FILE        a file whose first line is the password\n"
+        "  --password-file FILE        a file that holds the password (a line break\n"
+        "                              at its end is not part of it)\n"
         "  --timestamp URL             a time-stamping server (RFC 3161), so that the\n"
         "                              signature stays valid after the certificate expires\n"
         "\n"
@@ -147,7 +147,7 @@ std::string ReadSigned(const std::vector<uint8_t>& before, const std::vector<uin
     return ReadProgramSignature(after, now.Signature, facts);
 }
 
-// osslsigncode signs a copy in a private folder; its errors go to a log there.
+// osslsigncode writes the signed file, and its errors, into a private folder.
 int SignFile(const SignRequest& request, const std::vector<uint8_t>& file, const Signable& signable,
              std::vector<uint8_t>* signedFile, SignatureFacts* facts)
 {
@@ -159,31 +159,24 @@ int SignFile(const SignRequest& request, const std::vector<uint8_t>& file, const
     const std::string folder = MakePrivateFolder("glimmora-sign", &problem);
     if (folder.empty())
         return Complain(ExitWriteFailed, problem);
-    std::vector<uint8_t> copy = file;
-    SaverParts parts;
-    // A table that bytes follow came before the package; signing would replace it, cutting the package off.
-    if (!signable.Package && SplitSaverFile(copy, &parts).empty() && parts.Signature.Size != 0 &&
-        parts.Signature.Kind == TableKind::None)
-        std::fill_n(copy.begin() + static_cast<std::ptrdiff_t>(parts.Signature.EntryOffset), 8, 0);
     std::vector<std::string> command = {"osslsigncode", "sign", "-h", "sha256", "-n", signable.Description};
     const std::vector<std::pair<const char*, std::string>> optional = {{"-pkcs12", request.Pkcs12},
         {"-certs", request.Certificate}, {"-key", request.Key}, {"-readpass", request.PasswordFile},
-        {"-i", signable.Address}, {"-ts", request.Timestamp}, {"-in", folder + "/unsigned"},
-        {"-out", folder + "/signed"}};
+        {"-i", signable.Address}, {"-ts", request.Timestamp}, {"-in", request.File}, {"-out", folder + "/signed"}};
     for (const auto& [option, value] : optional)
         if (!value.empty())
             command.insert(command.end(), {option, value});
     const std::string log = folder + "/osslsigncode.log";
     int code = ExitSuccess;
-    if (!ReplaceFileSafely(folder + "/unsigned", copy, &problem))
-        code = Complain(ExitWriteFailed, problem);
-    else if (RunProgram(osslsigncode, command, "", "", log) != 0)
-        code = Complain(ExitWriteFailed, "osslsigncode failed: " + LogLine(log, false));
-    else if (!ReadWholeFile(folder + "/signed", signedFile, &problem))
+    if (RunProgram(osslsigncode, command, "", "", log) != 0) {
+        const std::string said = LogLine(log, false);
+        code = Complain(ExitWriteFailed, "osslsigncode failed" + (said.empty() ? std::string() : ": " + said));
+    } else if (!ReadWholeFile(folder + "/signed", signedFile, &problem)) {
         code = Complain(ExitWriteFailed, "cannot read what osslsigncode wrote: " + problem);
-    else if (!(problem = ReadSigned(copy, *signedFile, signable.Package, facts)).empty())
+    } else if (!(problem = ReadSigned(file, *signedFile, signable.Package, facts)).empty()) {
         code = Complain(ExitWriteFailed, "osslsigncode wrote " + problem);
-    RemovePrivateFolder(folder, {"unsigned", "signed", "osslsigncode.log"});
+    }
+    RemovePrivateFolder(folder, {"signed", "osslsigncode.log"});
     return code;
 }
 
