@@ -14,7 +14,7 @@
 static void PrintHelp()
 {
     std::printf("Usage: glimmora-author create --runtime FILE --logo FILE --out FILE [options]\n"
-                "       glimmora-author inspect FILE.scr [--json]\n"
+                "       glimmora-author inspect FILE.scr|FILE.msi [--json]\n"
                 "       glimmora-author extract FILE.scr --out LOGO.bmp\n"
                 "       glimmora-author set FILE.scr [options]\n"
                 "       glimmora-author msi FILE.scr --out NAME.msi --manufacturer TEXT --version N.N.N\n"
@@ -22,7 +22,7 @@ static void PrintHelp()
                 "       glimmora-author COMMAND --help\n"
                 "\n"
                 "create   makes a saver from a runtime, a BMP or PNG logo and settings\n"
-                "inspect  shows the display name, signature and every field of a saver's package\n"
+                "inspect  shows a saver's display name, signature and package, or a package's signer\n"
                 "extract  writes the logo a saver carries as a BMP file\n"
                 "set      changes chosen fields of a saver, leaving the rest as it was\n"
                 "msi      builds a Windows Installer package that installs a saver\n"

@@ -26,6 +26,8 @@ void PrintCreateHelp()
         "settings, and puts the display name into the runtime's string table. The\n"
         "output goes to a temporary file first and is then renamed, so an existing file\n"
         "is only ever replaced by a complete saver. The same inputs give the same bytes.\n"
+        "A signed runtime's signature is left out, as it could not cover the package:\n"
+        "sign the saver (glimmora-author sign --help).\n"
         "\n"
         "  --runtime FILE              the Glimmora runtime, 32-bit (to ship) or 64-bit\n"
         "  --logo FILE                 the logo: a BMP file, packed as it is, or a PNG\n"

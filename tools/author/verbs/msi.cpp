@@ -37,6 +37,7 @@ void PrintMsiHelp()
                 "A later version of the same saver (name and id) upgrades the earlier one.\n"
                 "The package is built by wixl (Debian's package wixl); the same inputs give\n"
                 "the same bytes. An existing output is replaced only if this tool made it.\n"
+                "The saver is packed as it is, signature and all; sign the package with sign.\n"
                 "\n"
                 "  --out NAME.msi              the package to write\n"
                 "  --manufacturer TEXT         the publisher that Programs and Features shows\n"

@@ -29,6 +29,7 @@ void PrintSetHelp()
         "Changes the chosen fields of a saver; every other byte stays as it was. The\n"
         "display name follows a new saver name unless it had been given apart from it.\n"
         "A changed FadeSpeed or BounceSpeed also updates the field that follows it.\n"
+        "A signed saver loses its signature when anything changes: sign it again.\n"
         "\n"
         "  --out FILE.scr              writes the changed saver there, not in place\n"
         "  --logo FILE                 replaces the logo (BMP or PNG, as for create)\n"
