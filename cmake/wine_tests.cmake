@@ -85,8 +85,13 @@ set_tests_properties(e2e_monitors PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOC
 
 # The tool's packages under Wine's msiexec; the native tool builds them, as wixl runs there.
 glimmora_e2e_test(e2e_msi tests/e2e/test_msi.cpp)
-target_link_libraries(e2e_msi PRIVATE msi)
-target_compile_definitions(e2e_msi PRIVATE GLIMMORA_NATIVE_TOOL="${CMAKE_SOURCE_DIR}/build/native/glimmora-author")
+# The signed road: savers and packages signed by the native tool, where osslsigncode runs.
+glimmora_e2e_test(e2e_signed tests/e2e/test_signed.cpp)
+foreach(test e2e_msi e2e_signed)
+  target_link_libraries(${test} PRIVATE msi)
+  target_compile_definitions(${test} PRIVATE GLIMMORA_NATIVE_TOOL="${CMAKE_SOURCE_DIR}/build/native/glimmora-author"
+    GLIMMORA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+endforeach()
 
 # Stand-ins for the system's Windows 9x password libraries, never shipped:
 # they answer as a test tells them and record how the saver called them.

@@ -12,6 +12,7 @@ packages=(
   x11-xserver-utils                                      # xrandr: two monitors in one Xvfb
   libstb-dev                                             # PNG logos: stb_image.h for the tool
   wixl                                                   # the tool's msi verb builds packages with it
+  osslsigncode openssl                                   # the sign verb; the tests' throwaway certificates
   doctest-dev                                            # the test framework, header-only
   imagemagick                                            # the demo's screen captures
   clang libclang-rt-14-dev                               # libFuzzer for the fuzz harnesses

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 harnesses=("$@")
-[ ${#harnesses[@]} -gt 0 ] || harnesses=(package bmp command_line logo layout config)
+[ ${#harnesses[@]} -gt 0 ] || harnesses=(package bmp command_line logo layout config signature)
 
 scripts/bootstrap.sh
 cmake --preset fuzz >/dev/null

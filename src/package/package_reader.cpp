@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "package/package.h"
+#include "package/package_location.h"
 
 SaverTrailer PackageTrailer;
 SaverSettings* Settings;
@@ -48,6 +49,11 @@ static bool ReadAt(HANDLE file, uint64_t offset, void* buffer, DWORD size)
     return ReadFile(file, buffer, size, &read, nullptr) && read == size;
 }
 
+static bool ReadFromFile(void* file, uint64_t offset, void* buffer, uint32_t size)
+{
+    return ReadAt(file, offset, buffer, size);
+}
+
 // Every road out of here closes the file; the image block exists only on success.
 int ReadPackage(const char* path)
 {
@@ -63,12 +69,8 @@ int ReadPackage(const char* path)
         return 1;
     }
 
-    uint64_t imageOffset = 0;
-    PackageLayout layout = PackageLayout::Damaged;
-    if (fileSize >= TrailerSize && ReadAt(file, fileSize - TrailerSize, &PackageTrailer, TrailerSize))
-        layout = JudgePackage(PackageTrailer, fileSize, &imageOffset);
-
-    switch (layout) {
+    PackagePlace place;
+    switch (LocatePackage(ReadFromFile, file, fileSize, &PackageTrailer, &place)) {
     case PackageLayout::Damaged:
         CloseHandle(file);
         ResetSettings();
@@ -84,7 +86,7 @@ int ReadPackage(const char* path)
 
     const DWORD imageSize = static_cast<DWORD>(PackageTrailer.ImageSize);
     uint8_t* image = static_cast<uint8_t*>(GlobalAlloc(GMEM_FIXED, imageSize));
-    if (!image || !ReadAt(file, imageOffset, image, imageSize)) {
+    if (!image || !ReadAt(file, place.ImageOffset, image, imageSize)) {
         if (image)
             GlobalFree(image);
         CloseHandle(file);

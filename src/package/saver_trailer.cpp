@@ -17,16 +17,16 @@ void ApplyDefaultTrailer(SaverTrailer* trailer)
     std::memcpy(trailer->Magic, TrailerMagic, TrailerMagicSize);
 }
 
-PackageLayout JudgePackage(const SaverTrailer& trailer, uint64_t fileSize, uint64_t* imageOffset)
+PackageLayout JudgePackage(const SaverTrailer& trailer, uint64_t packageEnd, uint64_t* imageOffset)
 {
-    if (fileSize < TrailerSize || !TrailerMagicValid(trailer))
+    if (packageEnd < TrailerSize || !TrailerMagicValid(trailer))
         return PackageLayout::Damaged;
     if (trailer.ImageSize <= 0)
         return PackageLayout::NoImage;
     const uint64_t imageSize = static_cast<uint64_t>(trailer.ImageSize);
-    if (imageSize > fileSize - TrailerSize)
+    if (imageSize > packageEnd - TrailerSize)
         return PackageLayout::Damaged;
-    *imageOffset = fileSize - TrailerSize - imageSize;
+    *imageOffset = packageEnd - TrailerSize - imageSize;
     return PackageLayout::Sound;
 }
 

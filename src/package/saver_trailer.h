@@ -52,10 +52,10 @@ enum class PackageLayout {
     Damaged,   // too short for a trailer, wrong magic, or an image reaching before the file
 };
 
-// Judges the last TrailerSize bytes of a file of `fileSize` bytes, already
-// copied into `trailer`. For a sound package, `imageOffset` receives where
-// the logo starts.
-PackageLayout JudgePackage(const SaverTrailer& trailer, uint64_t fileSize, uint64_t* imageOffset);
+// Judges a trailer that ends `packageEnd` bytes into its file (the end of
+// the file unless a signature follows), already copied into `trailer`. For a
+// sound package, `imageOffset` receives where the logo starts.
+PackageLayout JudgePackage(const SaverTrailer& trailer, uint64_t packageEnd, uint64_t* imageOffset);
 
 // Formats "Software\Glimmora\Savers\<name>.<id in lower-case hex>\" into
 // `out`; the name is taken up to its terminator or the end of its slot.

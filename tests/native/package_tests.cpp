@@ -1,8 +1,10 @@
 // The command line, the package trailer, the settings record and the BMP checks.
 #include "native/tables.h"
 #include "package/bmp_format.h"
+#include "package/package_location.h"
 #include "package/saver_trailer.h"
 #include "shell/command_line.h"
+#include "tool/sample_files.h"
 
 #include <climits>
 #include <cstring>
@@ -53,6 +55,48 @@ TEST_CASE("package layout is judged from the file size, the trailer and every ma
     CHECK_ROW((), (TrailerMagicValid(t), t.BackgroundColor, t.TransparentColor, t.Settings.SettingsDialogEnabled, t.Settings.DripIntervalMs,
                    std::string(t.SaverName), t.SaverId), (true, 0u, 0, 1, 210, "Demo", 0xBEEFu));
 }
+using Bytes = std::vector<uint8_t>;
+static void Put(Bytes& file, size_t at, uint32_t value, int bytes = 4)
+{ for (int i = 0; i < bytes; ++i) file[at + i] = uint8_t(value >> (8 * i)); }
+// A saver of 32- or 64-bit headers, signed as signing does it: zeros to an 8-byte boundary (or `padding` of them; -1 none
+// and no table), then a 16-byte certificate table; the directory given by `directory` from where the table and file end.
+TEST_CASE("a signed saver's package ends before the padding and certificate table; a table reaching outside the file, or with no trailer right before it, is damage") {
+    using D = std::pair<uint64_t, uint64_t>;
+    struct Row { const char* Name; size_t Logo; uint32_t Slot; int Padding; D (*Directory)(uint64_t table, uint64_t size); bool Sound; };
+    const auto signed8 = [](uint64_t table, uint64_t size) { return D{table, size - table}; };
+    std::vector<Row> rows = {{"unsigned", 100, 0, -1, [](uint64_t, uint64_t) { return D{0, 0}; }, true},
+        {"a table inside the file, the package after it", 100, 0, -1, [](uint64_t, uint64_t) { return D{0x200, 16}; }, true},
+        {"eight zeros", 100, 0, 8, signed8, false}, {"a table of the whole file", 101, 0, 7, [](uint64_t, uint64_t n) { return D{0, n}; }, false},
+        {"into the trailer", 100, 0, 0, [](uint64_t t, uint64_t n) { return D{t - 4, n - t + 4}; }, false},
+        {"into the logo", 100, 0, 0, [](uint64_t t, uint64_t n) { return D{t - 400, n - t + 400}; }, false},
+        {"one byte past the end", 102, 0, 6, [](uint64_t t, uint64_t n) { return D{t, n - t + 1}; }, false},
+        {"unsigned, into the package and past the end", 100, 0, -1, [](uint64_t t, uint64_t) { return D{t - 50, 100}; }, false},
+        {"past the end", 100, 0, 0, [](uint64_t, uint64_t n) { return D{n + 1, 16}; }, false},
+        {"wrapping to the end in 32 bits", 100, 0, 0, [](uint64_t, uint64_t n) { return D{0xFFFFFFF0u, n + 0x10}; }, false}};
+    for (size_t logo = 100; logo < 108; ++logo)  // every padding, with the trailer's last (ignored) bytes zero or not
+        rows.push_back({"as signing pads", logo, logo % 2 ? 0u : ~0u, -2, signed8, true});
+    for (uint16_t machine : {uint16_t(0x014C), uint16_t(0x8664)})
+        for (const Row& row : rows) {
+            Bytes file = samples::MakeProgram({machine});
+            const size_t program = file.size(), entry = 0x58 + (machine == 0x8664 ? 112 : 96) + 32;
+            SaverTrailer trailer;
+            ApplyDefaultTrailer(&trailer), trailer.ImageSize = int32_t(row.Logo), trailer.ImageSlot = row.Slot;
+            file.resize(program + row.Logo, 0x5A);
+            file.insert(file.end(), reinterpret_cast<uint8_t*>(&trailer), reinterpret_cast<uint8_t*>(&trailer + 1));
+            const uint64_t end = file.size();
+            if (row.Padding != -1) {
+                file.resize(file.size() + size_t(row.Padding == -2 ? -end & 7 : row.Padding), 0);
+                file.resize(file.size() + 16, 0xAB);
+            }
+            const D directory = row.Directory(file.size() - (row.Padding == -1 ? 0 : 16), file.size());
+            Put(file, entry, uint32_t(directory.first)), Put(file, entry + 4, uint32_t(directory.second));
+            MemoryFile memory = {file.data(), file.size()};
+            PackagePlace place = {};
+            const PackageLayout layout = LocatePackage(ReadMemoryFile, &memory, file.size(), &trailer, &place);
+            CHECK_ROW((machine, row.Name, row.Logo), (layout, row.Sound ? place.End : 0, row.Sound ? place.ImageOffset : 0),
+                      (row.Sound ? PackageLayout::Sound : PackageLayout::Damaged, row.Sound ? end : 0, row.Sound ? program : 0));
+        }
+}
 TEST_CASE("the settings key is formed from the name and the id in lower-case hex") {
     const std::string prefix = "Software\\Glimmora\\Savers\\", full(64, 'N');  // 64 characters leave no terminator
     for (auto& [name, id, size, key] : {std::tuple{std::string("Glimmora Demo"), 0x1A2Bu, 160, prefix + "Glimmora Demo.1a2b\\"},
@@ -98,9 +142,6 @@ TEST_CASE("normalisation derives the fade value, triples gravity and never ignor
              {"FallingDirection", 12, 1}, {"FallingDirection", 5, 0}, {"Reserved8", INT32_MIN, 1}})
         CHECK_ROW((name, value), (SettingsValueAllowed(*FindSettingsField(name), value)), (allowed));
 }
-using Bytes = std::vector<uint8_t>;
-static void Put(Bytes& file, size_t at, uint32_t value, int bytes = 4)
-{ for (int i = 0; i < bytes; ++i) file[at + i] = uint8_t(value >> (8 * i)); }
 TEST_CASE("an encoded BMP is bottom-up with padded rows, and every truncation of it is refused without reading past it") {
     const uint32_t pixels[] = {0x00112233, 0x00445566, 0x00778899, 0x00AABBCC, 0x00DDEEFF, 0x00010203};
     const Bytes file = EncodeBmp24(3, 2, pixels);

@@ -7,6 +7,8 @@
 #include "package/saver_trailer.h"
 #include "saver/saver_fields.h"
 #include "saver/string_resource.h"
+#include "package/pe_headers.h"
+#include "signing/authenticode.h"
 #include "tool/sample_files.h"
 
 #include <signal.h>
@@ -115,6 +117,17 @@ static Run Tool(const std::vector<std::string>& arguments, const std::string& en
 static std::vector<std::string> Create(const std::string& out, std::vector<std::string> options, const std::string& logo = LogoPath)
 { options.insert(options.begin(), {"create", "--runtime", RuntimePath, "--logo", logo, "--out", out}); return options; }
 static bool Prints(const Run& run, const std::string& line) { return ("\n" + run.Out).find("\n" + line + "\n") != std::string::npos; }
+// Throwaway signing material, made once a run (tests/tool/make-test-certificates.sh names the files).
+static const std::string Keys = Scratch + "/certificates/";
+static const std::vector<std::string> P12 = {"--pkcs12", Keys + "signer.p12", "--password-file", Keys + "password.txt"},
+                                       Pem = {"--cert", Keys + "signer.pem", "--key", Keys + "signer.key"};
+static bool MakeKeys()
+{ static const int made = std::system(("'" GLIMMORA_SOURCE_DIR "/tests/tool/make-test-certificates.sh' '" + Keys + "' >/dev/null 2>&1").c_str()); return made == 0; }
+static std::vector<std::string> Sign(const std::string& file, const std::vector<std::string>& with, const std::string& out = "")
+{ std::vector<std::string> a = {"sign", file}; if (!out.empty()) a.insert(a.end(), {"--out", out}); a.insert(a.end(), with.begin(), with.end()); return a; }
+static std::string Verified(const std::string& file)  // what osslsigncode says of the signature, "" when it refuses it
+{ const int code = std::system(("osslsigncode verify -CAfile '" + Keys + "ca.pem' '" + file + "' >'" + Scratch + "/verify' 2>&1").c_str());
+  return code == 0 ? Read(Scratch + "/verify") : ""; }
 TEST_CASE("create then inspect and extract give back every field and the logo, options winning over the config file") {
     PrepareWork();
     const std::string out = Work + "Full Saver.scr", config = Work + "saver.conf", address(63, 'w'), name60(60, 'n');
@@ -139,7 +152,7 @@ TEST_CASE("create then inspect and extract give back every field and the logo, o
                    saver.substr(Slots[0] + 20, 2), NameAt(saver).size(), std::string(TrailerOf(saver).Description)),
               (true, true, Logo(), std::string("\x0F\x00", 2), "\xAC\x20", size_t{15}, "  Caf\xE9 \x96 demo  "));
     // Ties hold for values set by hand: gravity three times the speed, the fade's derived value, never every input ignored.
-    CHECK(Tool({"inspect", out}).Out == "Runtime: 32-bit (x86)\nDisplayName: Glimmora \xE2\x82\xAC Demo\nReserved0: 0\nImageSize: 102\n"
+    CHECK(Tool({"inspect", out}).Out == "Runtime: 32-bit (x86)\nDisplayName: Glimmora \xE2\x82\xAC Demo\nSignature: none\nReserved0: 0\nImageSize: 102\n"
           "Logo: 5 x 3, 24-bit, 15 colours\nSettingsDialogEnabled: 1\nEnabledModes: 254 (Static, Plain, Bounce, Many, Fade, Drip, "
           "Falling)\nHiddenPages: 65 (General, Drip)\nChangeModeEnabled: 1\nChangeModeMinutes: 5\nIgnoreInput: 6 (Clicks, Movement)\nUseTransparency: 1\nPlainDelayMs: 5000\nReserved8: -2147483648\nBounceSpeed: 5\n"
           "BounceGravity: 15\nBounceWrapSides: 0\nManyDelayMs: 300\nFadeIntervalMs: 10\nFadeSpeed: 2\nFadeRandomPositions: 1\n"
@@ -227,13 +240,64 @@ TEST_CASE("a PNG packs smallest with the pixels of 24 bits; --repack repacks a B
                    Prints(kept, "logo: 2 x 1, kept as given, 16-bit (its pixels cannot be repacked: each display widens 16-bit colours to 24 "
                                 "bits in its own way): 58 bytes")), (true, true, true, true));
 }
+TEST_CASE("signatures that osslsigncode accepts, on savers and their packages; inspect names the signer, set and create remove one") {
+    PrepareWork();
+    REQUIRE(MakeKeys());
+    const std::string saver = Work + "Signed.scr", again = Work + "again.scr", msi = Work + "signed.msi", runtime = Work + "signed.exe",
+                      signer = "CN=Glimmora Test Signer, O=Glimmora Tests", plain = Work + "plain.scr", same = Work + "same.scr";
+    REQUIRE(Tool(Create(saver, {"--display-name", "Signed Saver", "--web-address", "www.example.com"})).Exit == 0);
+    Write(plain, Read(saver));
+    // The file, the credentials, where the signed file goes: in place; again, with the first signature replaced; the package.
+    for (auto& [file, with, out] : {std::tuple{saver, P12, saver}, {saver, Pem, again}, {msi, Pem, msi}}) {
+        if (file == msi) REQUIRE(Tool({"msi", again, "--out", msi, "--version", "1.0.0", "--manufacturer", "M"}).Exit == 0);
+        const Run run = Tool(Sign(file, with, out == file ? "" : out));
+        const std::string verified = Verified(out);
+        CHECK_ROW((out), (run.Exit, Prints(run, "wrote " + out + ": signed by " + signer + ", described as \"Signed Saver\", www.example.com, "
+                  "not timestamped"), verified.find("Text description: Signed Saver\n") != std::string::npos,
+                  verified.find("URL description: www.example.com\n") != std::string::npos,
+                  Prints(Tool({"inspect", out}), "Signature: by " + signer + ", matching the file")), (0, true, true, true, true));
+    }
+    // A changed byte; set, which removes the signature unless nothing changes; a runtime signed before it made a saver. Once
+    // unsigned, each is what the same steps make of the unsigned file, but for the checksum that signing set.
+    std::string tampered = Read(saver);
+    Write(Work + "tampered.scr", tampered.replace(Runtime().size() + 60, 1, "?"));
+    REQUIRE(std::system(("osslsigncode sign -certs " + Keys + "signer.pem -key " + Keys + "signer.key -in " + RuntimePath + " -out " +
+                         runtime + " >/dev/null").c_str()) == 0);
+    const Run changed = Tool({"set", saver, "--set", "BounceSpeed=9"}), kept = Tool({"set", again, "--set", "BounceSpeed=3", "--out", same}),
+              made = Tool({"create", "--runtime", runtime, "--logo", LogoPath, "--out", Work + "from-signed.scr", "--name", "From"});
+    const int exits = Tool({"set", plain, "--set", "BounceSpeed=9"}).Exit + Tool(Create(Work + "from.scr", {"--name", "From"})).Exit +
+                      Tool({"extract", again, "--out", Work + "back.bmp"}).Exit;
+    const auto unsignedAs = [](std::string file) { return file.replace(0x98, 4, 4, '\0'); };
+    std::string keptSize = std::to_string(Read(same).size());  // a thousand or more
+    keptSize.insert(keptSize.size() - 3, ",");
+    CHECK_ROW((), (Tool({"inspect", Work + "tampered.scr"}).Out.find("Signature: by " + signer + ", which no longer matches the file\n") !=
+                   std::string::npos, changed.Exit, Prints(changed, "removed the signature by " + signer + ": sign the changed saver again"),
+                   Tool({"inspect", saver}).Out.find("\nSignature: none\n") != std::string::npos, Verified(saver),
+                   unsignedAs(Read(saver)) == Read(plain), Prints(kept, "wrote " + same + ": " + keptSize + " bytes, nothing changed; the signature stays"),
+                   Read(same) == Read(again), made.Out.find("the runtime's signature by " +
+                   signer + " is left out") != std::string::npos, unsignedAs(Read(Work + "from-signed.scr")) == Read(Work + "from.scr"), exits,
+                   Read(Work + "back.bmp")),
+              (true, 0, true, true, "", true, true, true, true, true, 0, Logo()));
+    const Run unsure = Tool(Sign(same, P12), "PATH=/nowhere");
+    CHECK_ROW((), (unsure.Exit, unsure.Err), (3, "glimmora-author: osslsigncode, which signs, is not on PATH: install Debian's package osslsigncode\n"));
+    // Every cut of a signature (DER: 30 82 and two bytes of length) is refused without reading past it.
+    const std::string whole = Read(again);
+    const size_t at = ReadLe32(reinterpret_cast<const uint8_t*>(&whole[0x58 + 96 + 32])) + 8;
+    const size_t der = 4 + size_t(uint8_t(whole[at + 2]) << 8 | uint8_t(whole[at + 3]));
+    for (size_t size = 0; size <= der; ++size) {
+        std::unique_ptr<uint8_t[]> copy(new uint8_t[size + 1]);
+        std::copy(whole.begin() + long(at), whole.begin() + long(at + size), copy.get());
+        SignatureFacts facts;
+        CHECK_ROW((size), (ReadSignature(copy.get(), size, &facts).empty()), (size == der));
+    }
+}
 TEST_CASE("refused inputs name the problem on one line, exit 1, 2 or 3, and leave nothing behind") {
     PrepareWork();
     const std::string saver = Work + "made.scr", text = Work + "logo.txt",
                       missing = Work + "missing.exe", other = Work + "other.exe", config = Work + "bad.conf", keyed = Work + "keyed.png",
                       out = Work + "out.scr", damaged = Work + "damaged.scr", bare = Work + "bare.scr", cutPng = Work + "cut.png",
                       keyedSaver = Work + "keyed.scr", pngInBmp = Work + "png-in.bmp", badIdat = Work + "bad-idat.png";
-    REQUIRE(Tool(Create(saver, {})).Exit + Tool(Create(keyedSaver, {}, PngPath)).Exit == 0);  // keyed black, blended onto black
+    REQUIRE((Tool(Create(saver, {})).Exit + Tool(Create(keyedSaver, {}, PngPath)).Exit == 0 && MakeKeys()));  // keyed black, blended onto black
     const std::string made = Read(saver), runtime = Read(RuntimePath), keyedMade = Read(keyedSaver);
     std::string oversized = made, badMagic = made, compressed = Logo(), crcFails = Png();
     compressed[30] = 5, crcFails[crcFails.size() - 13] ^= 1;  // BI_PNG; the IDAT chunk's CRC
@@ -285,7 +349,14 @@ TEST_CASE("refused inputs name the problem on one line, exit 1, 2 or 3, and leav
              {{"set", saver, "--name", "x", "--out", out}, 1, "exists and is not a saver", OldFile},
              {{"extract", saver, "--out", out}, 1, "exists and is not this saver's logo; --force replaces it", OldFile},
              {Create(LogoPath, {"--force"}), 1, "is the logo itself", Absent}, {Create(out, {}), 1, out + " is a folder", Directory},
-             {{"set", saver, "--name", "x", "--out", out, "--force"}, 1, out + " is a folder", Directory}}) {
+             {{"set", saver, "--name", "x", "--out", out, "--force"}, 1, out + " is a folder", Directory},
+             {Sign(saver, {"--pkcs12", Keys + "signer.p12", "--password-file", text}, out), 3, "osslsigncode failed: ", Absent},
+             {Sign(saver, {"--cert", Keys + "signer.pem", "--key", Keys + "other.key"}, out), 3, "osslsigncode failed: ", Absent},
+             {Sign(saver, {"--cert", Keys + "expired.pem", "--key", Keys + "expired.key"}, out), 1, "the certificate of CN=Glimmora Test "
+              "Signer, O=Glimmora Tests is valid from 2020-01-01 00:00:00 UTC to 2020-02-01 00:00:00 UTC, not now", Absent},
+             {Sign(text, P12, out), 1, text + " is neither a saver nor an installer package made by glimmora-author", Absent},
+             {Sign(saver, P12, out), 1, "--out " + out + " exists and is not a saver or a package made by glimmora-author; --force replaces it", OldFile},
+             {Sign(saver, {"--cert", Keys + "signer.pem"}), 2, "sign needs --pkcs12, or --cert and --key", Absent}}) {
         fs::remove_all(out);
         if (target == OldFile) Write(out, "old");
         if (target == Directory) fs::create_directory(out);

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "held_files.h"
@@ -290,3 +291,41 @@ std::string OutputRefusal(const OutputTarget& target, const std::vector<uint8_t>
         return out + " exists and is not " + target.Rule.Kind + "; --force replaces it";
     return std::string();
 }
+
+#ifndef _WIN32
+
+std::string FindOnPath(const std::string& program)
+{
+    const char* path = std::getenv("PATH");
+    for (std::string rest = path ? path : ""; !rest.empty();) {
+        const size_t colon = rest.find(':');
+        const std::string folder = rest.substr(0, colon);
+        rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
+        const std::string candidate = (folder.empty() ? "." : folder) + "/" + program;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return std::string();
+}
+
+std::string LogLine(const std::string& log, bool last)
+{
+    std::vector<uint8_t> bytes;
+    std::string problem, line, found;
+    ReadWholeFile(log, &bytes, &problem);
+    for (size_t at = 0; at <= bytes.size(); ++at) {
+        if (at < bytes.size() && bytes[at] != '\n' && bytes[at] != '\r') {
+            line += static_cast<char>(bytes[at]);
+            continue;
+        }
+        if (line.find_first_not_of(" \t") != std::string::npos) {
+            found = line;
+            if (!last)
+                break;
+        }
+        line.clear();
+    }
+    return found;
+}
+
+#endif

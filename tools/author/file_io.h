@@ -61,11 +61,18 @@ void CleanUpWhenInterrupted();
 bool MakeTemporaryFolder(const std::string& prefix, std::string* folder, std::string* problem);
 void RemoveTemporaryFolder(const std::string& folder);
 
-// Runs a program in `folder` with its standard output and error going to
-// `logFile` there, and waits for it; an interrupt stops it first. True when
-// it ran and exited with 0.
+// The first executable `program` in PATH's folders, or empty.
+std::string FindOnPath(const std::string& program);
+
+// Runs `program` with `arguments` in `workingFolder` (empty: this process's
+// own), its standard output and error written to the files `outputLog` and
+// `errorLog` (empty: discarded; the same path: one file), and waits for it;
+// an interrupt stops it first. True when it ran and exited with 0.
 bool RunHelperProgram(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::string& folder, const std::string& logFile);
+                      const std::string& workingFolder, const std::string& outputLog, const std::string& errorLog);
+
+// The first or the last line of a log that is not empty; empty when none.
+std::string LogLine(const std::string& log, bool last);
 
 #endif
 

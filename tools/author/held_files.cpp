@@ -179,13 +179,12 @@ void RemoveTemporaryFolder(const std::string& folder)
 }
 
 bool RunHelperProgram(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::string& folder, const std::string& logFile)
+                      const std::string& workingFolder, const std::string& outputLog, const std::string& errorLog)
 {
     std::vector<char*> argv = {const_cast<char*>(program.c_str())};
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    const std::string log = folder + "/" + logFile;
     DeferInterrupts();  // the helper is known to the handler before an interrupt can stop the tool
     const pid_t child = fork();
     if (child == 0) {
@@ -195,8 +194,12 @@ bool RunHelperProgram(const std::string& program, const std::vector<std::string>
                 std::signal(signal, SIG_DFL);
         }
         AllowInterrupts();
-        const int output = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (output < 0 || chdir(folder.c_str()) != 0 || dup2(output, 1) < 0 || dup2(output, 2) < 0)
+        const auto openLog = [](const std::string& log) {
+            return open(log.empty() ? "/dev/null" : log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        };
+        const int output = openLog(outputLog), error = errorLog == outputLog ? output : openLog(errorLog);
+        if (output < 0 || error < 0 || (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) ||
+            dup2(output, 1) < 0 || dup2(error, 2) < 0)
             _exit(127);
         execv(program.c_str(), argv.data());
         _exit(127);

@@ -15,18 +15,20 @@
 static void PrintHelp()
 {
     std::printf("Usage: glimmora-author create --runtime FILE --logo FILE --out FILE [options]\n"
-                "       glimmora-author inspect FILE.scr [--json]\n"
+                "       glimmora-author inspect FILE.scr|FILE.msi [--json]\n"
                 "       glimmora-author extract FILE.scr --out LOGO.bmp [--force]\n"
                 "       glimmora-author set FILE.scr [options]\n"
                 "       glimmora-author msi FILE.scr --out NAME.msi --manufacturer TEXT --version N.N.N\n"
+                "       glimmora-author sign FILE.scr|FILE.msi --pkcs12 FILE --password-file FILE\n"
                 "       glimmora-author COMMAND --help\n"
                 "       glimmora-author --version\n"
                 "\n"
                 "create   makes a saver from a runtime, a BMP or PNG logo and settings\n"
-                "inspect  shows the display name and every field of a saver's package\n"
+                "inspect  shows a saver's display name, signature and package, or a package's signer\n"
                 "extract  writes the logo a saver carries as a BMP file\n"
                 "set      changes chosen fields of a saver, leaving the rest as it was\n"
-                "msi      builds a Windows Installer package that installs a saver\n");
+                "msi      builds a Windows Installer package that installs a saver\n"
+                "sign     signs a saver or its package with an Authenticode signature\n");
     PrintExitCodes();
 }
 
@@ -49,6 +51,7 @@ static int Run(int argc, char** argv)
     struct Verb { const char* Name; int (*Run)(int, char**); };
     static const Verb verbs[] = {
         {"create", RunCreate}, {"inspect", RunInspect}, {"extract", RunExtract}, {"set", RunSet}, {"msi", RunMsi},
+        {"sign", RunSign},
     };
     for (const Verb& entry : verbs)
         if (verb == entry.Name)

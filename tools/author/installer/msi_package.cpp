@@ -8,41 +8,6 @@
 
 #include "text_encoding.h"
 
-static uint32_t Rotate(uint32_t value, int bits) { return value << bits | value >> (32 - bits); }
-
-Sha1Digest Sha1(const uint8_t* data, size_t size)
-{
-    uint32_t state[5] = {0x67452301, 0xEFCDAB89, 0x98BADCFE, 0x10325476, 0xC3D2E1F0};
-    // The message, a 1 bit, zeros, and its length in bits, in 64-byte blocks.
-    std::vector<uint8_t> message(data, data + size);
-    message.push_back(0x80);
-    while (message.size() % 64 != 56)
-        message.push_back(0);
-    for (int shift = 56; shift >= 0; shift -= 8)
-        message.push_back(static_cast<uint8_t>(static_cast<uint64_t>(size) * 8 >> shift));
-    for (size_t block = 0; block < message.size(); block += 64) {
-        uint32_t w[80];
-        for (int i = 0; i < 16; ++i) {
-            const uint8_t* b = &message[block + 4 * static_cast<size_t>(i)];
-            w[i] = uint32_t{b[0]} << 24 | uint32_t{b[1]} << 16 | uint32_t{b[2]} << 8 | b[3];
-        }
-        for (int i = 16; i < 80; ++i)
-            w[i] = Rotate(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
-        uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
-        for (int i = 0; i < 80; ++i) {
-            const uint32_t f = i < 20 ? (b & c) | (~b & d) : i < 40 || i >= 60 ? b ^ c ^ d : (b & c) | (b & d) | (c & d);
-            const uint32_t k = i < 20 ? 0x5A827999 : i < 40 ? 0x6ED9EBA1 : i < 60 ? 0x8F1BBCDC : 0xCA62C1D6;
-            const uint32_t next = Rotate(a, 5) + f + e + k + w[i];
-            e = d, d = c, c = Rotate(b, 30), b = a, a = next;
-        }
-        state[0] += a, state[1] += b, state[2] += c, state[3] += d, state[4] += e;
-    }
-    Sha1Digest digest;
-    for (size_t i = 0; i < digest.size(); ++i)
-        digest[i] = static_cast<uint8_t>(state[i / 4] >> (24 - 8 * (i % 4)));
-    return digest;
-}
-
 Uuid NameUuid(const Uuid& space, const std::string& name)
 {
     std::vector<uint8_t> input(space.begin(), space.end());
@@ -176,13 +141,15 @@ std::string WixSource(const PackageFields& fields, const PackageCodes& codes, co
            "<?define ProductName = \"" + fields.ProductName + "\"?>\n" +
            "<?define Manufacturer = \"" + fields.Manufacturer + "\"?>\n" +
            "<?define FileName = \"" + InstallerFileName(fields.FileName) + "\"?>\n" +
+           "<?define WebAddress = \"" + fields.WebAddress + "\"?>\n" +
            "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n"
            "  <Product Id=\"" + FormatUuid(codes.Product) + "\" UpgradeCode=\"" + FormatUuid(codes.Upgrade) +
            "\" Name=\"$(var.ProductName)\"\n"
            "           Manufacturer=\"$(var.Manufacturer)\" Version=\"" + FormatVersion(fields.Version) +
            "\" Language=\"1033\" Codepage=\"" + std::to_string(PackageCodePage) + "\">\n"
            "    <Package InstallerVersion=\"200\" Compressed=\"yes\" InstallScope=\"perMachine\"\n"
-           "             Comments=\"" + PackageMarker + ": the screen saver $(var.ProductName)\"/>\n"
+           "             Comments=\"" + PackageMarker + ": the screen saver $(var.ProductName)" +
+           (fields.WebAddress.empty() ? "" : " ($(var.WebAddress))") + "\"/>\n"
            "    <MajorUpgrade DowngradeErrorMessage=\"A newer version of [ProductName] is already installed.\"/>\n"
            "    <Media Id=\"1\" Cabinet=\"saver.cab\" EmbedCab=\"yes\"/>\n"
            "    <Property Id=\"ARPNOMODIFY\" Value=\"1\"/>\n"

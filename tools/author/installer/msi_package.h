@@ -8,10 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "digests.h"
 #include "saver/string_resource.h"
-
-using Sha1Digest = std::array<uint8_t, 20>;
-Sha1Digest Sha1(const uint8_t* data, size_t size);
 
 using Uuid = std::array<uint8_t, 16>;
 // A name-based UUID: version 5, the SHA-1 of the namespace's bytes and the name.
@@ -31,6 +29,7 @@ MsiPlatform PlatformFor(ProgramMachine machine);
 
 struct PackageFields {
     std::string ProductName, Manufacturer, FileName;  // UTF-8
+    std::string WebAddress;     // the saver's, UTF-8; empty when it has none, or none the package can hold
     std::string SaverIdentity;  // "<name>.<id in hex>", as the settings' registry key names the saver
     ProductVersion Version;
     ProgramMachine Machine;
@@ -55,7 +54,9 @@ std::string InstalledNameProblem(const std::string& fileName);
 // savers sharing the system folder are unlikely to share a short name.
 std::string InstallerFileName(const std::string& fileName);
 
-// The package's comments start with this, and only this tool's packages do.
+// The package's comments start with this, and only this tool's packages do:
+// "<marker>: the screen saver <product name>", then " (<web address>)" when
+// the saver has one, which signing reads back.
 constexpr char PackageMarker[] = "Made by glimmora-author";
 std::string WixSource(const PackageFields& fields, const PackageCodes& codes, const std::string& sourceFile);
 
@@ -64,6 +65,9 @@ bool IsPackageConfigKey(const std::string& key);
 
 // Whether `package` is a Windows Installer package that this tool made.
 bool MadeByThisTool(const std::vector<uint8_t>& package);
+// The product name and the saver's web address (UTF-8) from the summary of
+// a package that this tool made; false for any other file.
+bool ReadPackageSummary(const std::vector<uint8_t>& package, std::string* productName, std::string* webAddress);
 // The date that a package gives its file and itself: 2020-01-01 00:00 UTC.
 constexpr long PackageDateUnix = 1577836800;
 // Writes the package code and that date into the summary, where wixl puts a
@@ -79,6 +83,12 @@ constexpr uint16_t PackageCodePage = 1252;
 // both become Windows-1252 throughout. False when the package is not as
 // wixl writes it.
 bool FixCodePages(std::vector<uint8_t>* package);
+
+// The package's Authenticode signature (PKCS #7; empty when it has none)
+// and the bytes that Authenticode digests of it; false when the package
+// cannot be read.
+bool PackageSignature(const std::vector<uint8_t>& package, std::vector<uint8_t>* signature,
+                      std::vector<uint8_t>* content);
 
 // Where each byte of the named stream of a compound file lies; false when
 // the file is not a sound compound file holding that stream.

@@ -1,6 +1,10 @@
 // Building a saver file from a runtime, a logo and a trailer, and reading one back.
 #include "saver/saver_file.h"
 
+#include "signing/authenticode.h"
+#include "text_encoding.h"
+
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -27,13 +31,22 @@ static std::string ProgramProblem(const std::vector<uint8_t>& program, const cha
     return std::string();
 }
 
-std::string RuntimeProblem(const std::vector<uint8_t>& runtime, DisplayNameSlots* slots)
+std::string RuntimeProblem(std::vector<uint8_t>* runtime, DisplayNameSlots* slots, std::string* signer)
 {
     // A saver used as a runtime would end in two packages, and the runtime only finds the outer one.
-    SaverTrailer trailer;
-    if (ReadTrailer(runtime, &trailer) && TrailerMagicValid(trailer))
+    SaverParts parts;
+    SplitSaverFile(*runtime, &parts);
+    if (TrailerMagicValid(parts.Trailer))
         return "already carries a saver package; give the runtime it was made from";
-    return ProgramProblem(runtime, "is not a Glimmora runtime (its string table has no 60-character display name)",
+    if (parts.Signature.Kind == TableKind::Damaged)
+        return "has a damaged signature: its certificate table reaches outside the file";
+    signer->clear();
+    if (parts.Signature.Kind == TableKind::EndsFile) {
+        SignatureFacts facts;
+        *signer = ReadProgramSignature(*runtime, parts.Signature, &facts).empty() ? facts.Signer : "unknown";
+        RemoveSignature(runtime, parts.Signature);
+    }
+    return ProgramProblem(*runtime, "is not a Glimmora runtime (its string table has no 60-character display name)",
                           slots);
 }
 
@@ -59,25 +72,23 @@ std::vector<uint8_t> BuildSaverFile(const std::vector<uint8_t>& program, const D
     return file;
 }
 
-bool ReadTrailer(const std::vector<uint8_t>& file, SaverTrailer* trailer)
-{
-    if (file.size() < TrailerSize)
-        return false;
-    std::memcpy(trailer, file.data() + file.size() - TrailerSize, TrailerSize);
-    return true;
-}
-
 std::string SplitSaverFile(const std::vector<uint8_t>& file, SaverParts* parts)
 {
-    if (!ReadTrailer(file, &parts->Trailer) || !TrailerMagicValid(parts->Trailer))
+    std::memset(&parts->Trailer, 0, sizeof parts->Trailer);
+    MemoryFile memory = {file.data(), file.size()};
+    PackagePlace place;
+    const PackageLayout layout = LocatePackage(ReadMemoryFile, &memory, file.size(), &parts->Trailer, &place);
+    parts->Signature = place.Table;
+    if (place.Table.Kind == TableKind::Damaged)
+        return "has a damaged signature: its certificate table reaches outside the file";
+    if (!TrailerMagicValid(parts->Trailer))
         return "carries no saver package";
-    uint64_t imageOffset = file.size() - TrailerSize;
-    const PackageLayout layout = JudgePackage(parts->Trailer, file.size(), &imageOffset);
     if (layout == PackageLayout::Damaged)
         return "has a damaged saver package: its ImageSize, " + std::to_string(parts->Trailer.ImageSize) +
                ", is more than the file holds";
-    parts->ProgramSize = static_cast<size_t>(imageOffset);
-    parts->LogoSize = file.size() - TrailerSize - parts->ProgramSize;
+    const size_t end = static_cast<size_t>(place.End);
+    parts->ProgramSize = layout == PackageLayout::Sound ? static_cast<size_t>(place.ImageOffset) : end - TrailerSize;
+    parts->LogoSize = end - TrailerSize - parts->ProgramSize;
     return std::string();
 }
 
@@ -87,6 +98,14 @@ bool IsSaverFile(const std::vector<uint8_t>& file)
     DisplayNameSlots slots;
     return SplitSaverFile(file, &parts).empty() &&
            SaverProgramProblem({file.begin(), file.begin() + static_cast<std::ptrdiff_t>(parts.ProgramSize)}, &slots).empty();
+}
+
+void RemoveSignature(std::vector<uint8_t>* file, const CertificateTable& table)
+{
+    if (table.Kind != TableKind::EndsFile)
+        return;
+    std::fill_n(file->begin() + static_cast<std::ptrdiff_t>(table.EntryOffset), 8, 0);
+    file->resize(static_cast<size_t>(table.Start));
 }
 
 uint32_t SaverIdFromName(const std::string& name)
@@ -108,6 +127,12 @@ void StoreText(char (&slot)[TrailerTextSize], const std::string& text)
 std::string SlotText(const char (&slot)[TrailerTextSize])
 {
     return std::string(slot, strnlen(slot, TrailerTextSize));
+}
+
+std::string SaverWebAddress(const SaverTrailer& trailer)
+{
+    const std::string address = SlotText(trailer.WebAddress);
+    return address.find_first_not_of(' ') == std::string::npos ? std::string() : Windows1252ToUtf8(address);
 }
 
 static int HexDigitValue(char digit)

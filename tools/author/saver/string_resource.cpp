@@ -2,13 +2,12 @@
 // resource directory (type, name, language), string block.
 #include "saver/string_resource.h"
 
+#include "package/pe_headers.h"
+
 namespace {
 
 constexpr uint16_t MachineX86 = 0x014C;
 constexpr uint16_t MachineX64 = 0x8664;
-constexpr uint16_t OptionalMagic32 = 0x10B;
-constexpr uint16_t OptionalMagic64 = 0x20B;
-constexpr uint32_t ResourceDirectoryIndex = 2;
 constexpr uint32_t StringTableType = 6;
 // Strings 0 to 15 live in block 1.
 constexpr uint32_t FirstStringBlock = 1;
@@ -28,21 +27,14 @@ bool Inside(const Image& image, uint64_t offset, uint64_t length)
     return offset <= image.Size && length <= image.Size - offset;
 }
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-
-uint32_t U32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(U16(p)) | static_cast<uint32_t>(U16(p + 2)) << 16;
-}
-
 // Where `length` bytes at `rva` lie in the file: only bytes a section holds
 // in the file count, not the zero fill beyond its raw data.
 bool RvaToOffset(const Image& image, uint32_t rva, uint32_t length, size_t* offset)
 {
     for (uint32_t i = 0; i < image.SectionCount; ++i) {
         const uint8_t* section = image.File + image.SectionTable + i * 40u;
-        const uint32_t virtualSize = U32(section + 8), address = U32(section + 12);
-        const uint32_t rawSize = U32(section + 16), rawOffset = U32(section + 20);
+        const uint32_t virtualSize = ReadLe32(section + 8), address = ReadLe32(section + 12);
+        const uint32_t rawSize = ReadLe32(section + 16), rawOffset = ReadLe32(section + 20);
         const uint32_t mapped = virtualSize != 0 && virtualSize < rawSize ? virtualSize : rawSize;
         if (rva < address || uint64_t(rva) + length > uint64_t(address) + mapped)
             continue;
@@ -63,13 +55,13 @@ bool ReadDirectory(const Image& image, uint32_t root, uint32_t directory,
     size_t header;
     if (uint64_t(root) + directory > UINT32_MAX || !RvaToOffset(image, root + directory, 16, &header))
         return false;
-    const uint32_t named = U16(image.File + header + 12), numbered = U16(image.File + header + 14);
+    const uint32_t named = ReadLe16(image.File + header + 12), numbered = ReadLe16(image.File + header + 14);
     size_t table;
     if (!RvaToOffset(image, root + directory + 16, (named + numbered) * 8u, &table))
         return false;
     entries->clear();
     for (uint32_t i = named; i < named + numbered; ++i)
-        entries->push_back({U32(image.File + table + i * 8u), U32(image.File + table + i * 8u + 4)});
+        entries->push_back({ReadLe32(image.File + table + i * 8u), ReadLe32(image.File + table + i * 8u + 4)});
     return true;
 }
 
@@ -100,18 +92,18 @@ ProgramFault FindSlotInBlock(const Image& image, uint32_t root, uint32_t dataEnt
     size_t entry;
     if (uint64_t(root) + dataEntry > UINT32_MAX || !RvaToOffset(image, root + dataEntry, 16, &entry))
         return ProgramFault::Damaged;
-    const uint32_t blockRva = U32(image.File + entry), blockSize = U32(image.File + entry + 4);
+    const uint32_t blockRva = ReadLe32(image.File + entry), blockSize = ReadLe32(image.File + entry + 4);
     size_t block;
     if (!RvaToOffset(image, blockRva, blockSize, &block))
         return ProgramFault::Damaged;
     if (blockSize < 4)
         return ProgramFault::NoDisplayName;
-    const uint64_t firstLength = U16(image.File + block);
+    const uint64_t firstLength = ReadLe16(image.File + block);
     const uint64_t second = 2 + firstLength * 2;
     if (second + SlotBytes > blockSize)
         return ProgramFault::NoDisplayName;
     const uint8_t* slotStart = image.File + block + second;
-    const uint32_t length = U16(slotStart);
+    const uint32_t length = ReadLe16(slotStart);
     if (length > DisplayNameLength)
         return ProgramFault::NoDisplayName;
     for (size_t i = 2 + length * 2u; i < SlotBytes; ++i)
@@ -127,38 +119,19 @@ ProgramFault FindDisplayNameSlots(const uint8_t* file, size_t size, DisplayNameS
 {
     slots->Machine = ProgramMachine::Other;
     slots->Offsets.clear();
-    if (size < 0x40 || file[0] != 'M' || file[1] != 'Z')
+    PeHeaders headers;
+    DataDirectory resources;
+    const PeFault headerFault = ReadPeHeaders(file, size, &headers);
+    if (headerFault == PeFault::NotProgram)
         return ProgramFault::NotProgram;
-    Image image = {file, size, 0, 0};
-    const uint32_t peHeader = U32(file + 0x3C);
-    if (!Inside(image, peHeader, 24) || file[peHeader] != 'P' || file[peHeader + 1] != 'E' ||
-        file[peHeader + 2] != 0 || file[peHeader + 3] != 0)
-        return ProgramFault::NotProgram;
-
-    const uint16_t machine = U16(file + peHeader + 4);
-    slots->Machine = machine == MachineX86 ? ProgramMachine::X86
-                     : machine == MachineX64 ? ProgramMachine::X64 : ProgramMachine::Other;
-    image.SectionCount = U16(file + peHeader + 6);
-    const uint32_t optionalSize = U16(file + peHeader + 20);
-    const size_t optional = peHeader + 24;
-    image.SectionTable = optional + optionalSize;
-    if (!Inside(image, optional, optionalSize) || !Inside(image, image.SectionTable, image.SectionCount * 40ull))
+    if (headerFault == PeFault::None)
+        slots->Machine = headers.Machine == MachineX86 ? ProgramMachine::X86
+                         : headers.Machine == MachineX64 ? ProgramMachine::X64 : ProgramMachine::Other;
+    const Image image = {file, size, headers.SectionTable, headers.SectionCount};
+    if (headerFault != PeFault::None || !Inside(image, image.SectionTable, image.SectionCount * 40ull) ||
+        ReadDataDirectory(file, headers, ResourceDirectoryIndex, &resources) != PeFault::None)
         return ProgramFault::Damaged;
-
-    const uint16_t magic = optionalSize >= 2 ? U16(file + optional) : 0;
-    if (magic != OptionalMagic32 && magic != OptionalMagic64)
-        return ProgramFault::Damaged;
-    const uint32_t countField = magic == OptionalMagic32 ? 92 : 108;
-    const uint32_t directories = countField + 4;
-    if (optionalSize < directories)
-        return ProgramFault::Damaged;
-    const uint32_t directoryCount = U32(file + optional + countField);
-    if (directoryCount <= ResourceDirectoryIndex)
-        return ProgramFault::NoDisplayName;
-    const uint64_t resourceEntry = directories + ResourceDirectoryIndex * 8ull;
-    if (resourceEntry + 8 > optionalSize)
-        return ProgramFault::Damaged;
-    const uint32_t root = U32(file + optional + resourceEntry);
+    const uint32_t root = resources.Address;
     if (root == 0)
         return ProgramFault::NoDisplayName;
 
@@ -186,10 +159,10 @@ ProgramFault FindDisplayNameSlots(const uint8_t* file, size_t size, DisplayNameS
 
 std::vector<uint16_t> ReadDisplayName(const uint8_t* file, size_t offset)
 {
-    const size_t length = U16(file + offset);
+    const size_t length = ReadLe16(file + offset);
     std::vector<uint16_t> name;
     for (size_t i = 0; i < length; ++i)
-        name.push_back(U16(file + offset + 2 + i * 2));
+        name.push_back(ReadLe16(file + offset + 2 + i * 2));
     if (length == DisplayNameLength)
         while (!name.empty() && name.back() == u' ')
             name.pop_back();

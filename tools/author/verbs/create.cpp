@@ -30,6 +30,8 @@ void PrintCreateHelp()
         "output goes to a temporary file first and is then renamed, so an existing file\n"
         "is only ever replaced by a complete saver. The same inputs give the same bytes.\n"
         "An existing output is replaced only if it is a saver.\n"
+        "A signed runtime's signature is left out, as it could not cover the package:\n"
+        "sign the saver (glimmora-author sign --help).\n"
         "\n"
         "  --runtime FILE              the Glimmora runtime, 32-bit (to ship) or 64-bit\n"
         "  --logo FILE                 the logo: a BMP file, packed as it is, or a PNG\n"
@@ -177,7 +179,8 @@ int RunCreate(int count, char** arguments)
     if ((code = ReadInputFile("runtime", request.Runtime, &runtime)) != ExitSuccess)
         return code;
     DisplayNameSlots slots;
-    const std::string runtimeProblem = RuntimeProblem(runtime, &slots);
+    std::string runtimeSigner;
+    const std::string runtimeProblem = RuntimeProblem(&runtime, &slots, &runtimeSigner);
     if (!runtimeProblem.empty())
         return Complain(ExitBadInput, "runtime " + request.Runtime + " " + runtimeProblem);
     if ((code = ReadInputFile("logo", request.Logo, &logoFile)) != ExitSuccess)
@@ -209,6 +212,9 @@ int RunCreate(int count, char** arguments)
     const std::string name = Windows1252ToUtf8(SlotText(draft.Trailer.SaverName));
     ReportSaverWritten(request.Out, saver.size(),
                        std::string(MachineText(slots.Machine)) + " saver \"" + name + "\", id " + id);
+    if (!runtimeSigner.empty())
+        std::printf("the runtime's signature by %s is left out, as it would not cover the package: sign the saver\n",
+                    runtimeSigner.c_str());
     std::printf("logo: %s%s%s\n", DescribePackedLogo(logo).c_str(),
                 logo.KeyPicked ? "; transparent pixels in the picked colour " : "",
                 logo.KeyPicked ? FormatColour(static_cast<uint32_t>(logo.TransparentColor)).c_str() : "");

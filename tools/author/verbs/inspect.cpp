@@ -1,5 +1,6 @@
 // The inspect verb: every field of a saver's package and its display name,
 // as "Key: value" lines or as one JSON object.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,7 +9,9 @@
 #include "images/bmp_layouts.h"
 #include "images/logo_colours.h"
 #include "images/logo_input.h"
+#include "installer/msi_package.h"
 #include "saver/saver_file.h"
+#include "signing/authenticode.h"
 #include "text_encoding.h"
 #include "verbs/verbs.h"
 
@@ -16,13 +19,16 @@ namespace {
 
 void PrintInspectHelp()
 {
-    std::printf("Usage: glimmora-author inspect FILE.scr [--json]\n"
+    std::printf("Usage: glimmora-author inspect FILE.scr|FILE.msi [--json]\n"
                 "\n"
-                "Prints the runtime's kind, the display name, and every field of the saver's\n"
-                "package in the order the package holds them: one \"Key: value\" line each (a\n"
-                "bit field with the names of its bits), or with --json one JSON object (the\n"
-                "settings as numbers in a \"Settings\" object, colours as \"#RRGGBB\", no\n"
-                "transparent colour as null). Texts are printed as UTF-8.\n");
+                "Prints the runtime's kind, the display name, the signature, and every field of\n"
+                "the saver's package in the order the package holds them: one \"Key: value\"\n"
+                "line each (a bit field with the names of its bits), or with --json one JSON\n"
+                "object (the settings as numbers in a \"Settings\" object, colours as\n"
+                "\"#RRGGBB\", no transparent colour as null). Texts are printed as UTF-8. Of\n"
+                "an installer package it prints whose it is and its signature. A signature is\n"
+                "shown with its signer's subject and whether it still matches the file; its\n"
+                "certificates' trust is for Windows to judge.\n");
     PrintExitCodes();
 }
 
@@ -129,12 +135,45 @@ void AddProgram(Report* report, const std::vector<uint8_t>& file, const SaverPar
     Add(report, "DisplayName", Printable(name), JsonString(name));
 }
 
+// Whose signature the file carries and whether the digest it vouches for is
+// still the file's own (`digest`, empty when not computed).
+void AddSignature(Report* report, const std::string& problem, const SignatureFacts& facts,
+                  const std::vector<uint8_t>& digest)
+{
+    if (!problem.empty()) {
+        Add(report, "Signature", "damaged: the file " + problem,
+            "{\"Damaged\": " + JsonString("the file " + problem) + "}");
+        return;
+    }
+    const std::string verdict = digest.empty()            ? "whose " + facts.DigestAlgorithm + " digest is not checked here"
+                                : digest == facts.Digest ? "matching the file"
+                                                         : "which no longer matches the file";
+    Add(report, "Signature", "by " + Printable(facts.Signer) + ", " + verdict,
+        "{\"Signer\": " + JsonString(facts.Signer) + ", \"Matches\": " +
+            (digest.empty() ? "null" : digest == facts.Digest ? "true" : "false") + "}");
+}
+
+void AddSaverSignature(Report* report, const std::vector<uint8_t>& file, const CertificateTable& table)
+{
+    if (table.Kind != TableKind::EndsFile) {
+        // A table that other bytes follow was there before the package was added.
+        Add(report, "Signature", table.Size ? "none that covers the package (a certificate table lies before it)" : "none",
+            "null");
+        return;
+    }
+    SignatureFacts facts;
+    const std::string problem = ReadProgramSignature(file, table, &facts);
+    AddSignature(report, problem, facts,
+                 problem.empty() ? ProgramDigest(file, table, facts.DigestAlgorithm) : std::vector<uint8_t>());
+}
+
 Report Describe(const std::vector<uint8_t>& file, const SaverParts& parts)
 {
     const SaverTrailer& trailer = parts.Trailer;
     Report report;
     report.Json = "{";
     AddProgram(&report, file, parts);
+    AddSaverSignature(&report, file, parts.Signature);
     AddNumber(&report, "Reserved0", trailer.Reserved0);
     AddNumber(&report, "ImageSize", trailer.ImageSize);
     AddLogo(&report, file, parts);
@@ -159,6 +198,33 @@ Report Describe(const std::vector<uint8_t>& file, const SaverParts& parts)
     AddNumber(&report, "ImageSlot", trailer.ImageSlot);
     report.Json += "\n}\n";
     return report;
+}
+
+// An installer package: whose it is and its signature.
+bool DescribePackage(const std::vector<uint8_t>& file, Report* report)
+{
+    std::vector<uint8_t> signature, content;
+    if (!PackageSignature(file, &signature, &content))
+        return false;
+    report->Json = "{";
+    std::string name, address;
+    const bool ours = ReadPackageSummary(file, &name, &address);
+    Add(report, "Package", ours ? "Windows Installer package made by glimmora-author" : "Windows Installer package",
+        ours ? "\"glimmora-author\"" : "\"other\"");
+    if (ours) {
+        Add(report, "ProductName", Printable(name), JsonString(name));
+        Add(report, "WebAddress", Printable(address), JsonString(address));
+    }
+    SignatureFacts facts;
+    if (signature.empty())
+        Add(report, "Signature", "none", "null");
+    else {
+        const std::string problem = ReadSignature(signature.data(), signature.size(), &facts);
+        AddSignature(report, problem.empty() ? problem : "has a signature that " + problem, facts,
+                     problem.empty() ? DigestWith(facts.DigestAlgorithm, content) : std::vector<uint8_t>());
+    }
+    report->Json += "\n}\n";
+    return true;
 }
 
 }  // namespace
@@ -190,12 +256,18 @@ int RunInspect(int count, char** arguments)
     int code = ReadInputFile("saver", path, &file);
     if (code != ExitSuccess)
         return code;
-    SaverParts parts;
-    const std::string problem = SplitSaverFile(file, &parts);
-    if (!problem.empty())
-        return Complain(ExitBadInput, path + " " + problem);
-
-    const Report report = Describe(file, parts);
+    Report report;
+    static const uint8_t compoundFile[] = {0xD0, 0xCF, 0x11, 0xE0};
+    if (file.size() >= 4 && std::equal(compoundFile, compoundFile + 4, file.begin())) {
+        if (!DescribePackage(file, &report))
+            return Complain(ExitBadInput, path + " is neither a saver nor a sound Windows Installer package");
+    } else {
+        SaverParts parts;
+        const std::string problem = SplitSaverFile(file, &parts);
+        if (!problem.empty())
+            return Complain(ExitBadInput, path + " " + problem);
+        report = Describe(file, parts);
+    }
     if (json) {
         std::fputs(report.Json.c_str(), stdout);
         return ExitSuccess;

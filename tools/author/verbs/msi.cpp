@@ -8,7 +8,6 @@
 #include <vector>
 
 #ifndef _WIN32
-#include <unistd.h>
 #include <utime.h>
 #endif
 
@@ -40,7 +39,8 @@ void PrintMsiHelp()
                 "package of the version already installed. Its texts are stored in\n"
                 "Windows-1252. The package is built by wixl (Debian's package wixl); the same\n"
                 "inputs give the same bytes. An existing output is replaced only if this tool\n"
-                "made it.\n"
+                "made it. The saver is packed as it is, signature and all; sign the package\n"
+                "with sign.\n"
                 "\n"
                 "  --out NAME.msi              the package to write\n"
                 "  --force                     replaces an existing output that this tool did\n"
@@ -127,20 +127,6 @@ bool BuildPackage(const std::string&, const std::vector<uint8_t>&, const char*, 
 
 #else
 
-std::string FindOnPath(const std::string& program)
-{
-    const char* path = std::getenv("PATH");
-    for (std::string rest = path ? path : ""; !rest.empty();) {
-        const size_t colon = rest.find(':');
-        const std::string folder = rest.substr(0, colon);
-        rest = colon == std::string::npos ? "" : rest.substr(colon + 1);
-        const std::string candidate = (folder.empty() ? "." : folder) + "/" + program;
-        if (access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return std::string();
-}
-
 // Runs wixl in a private folder on the source and a copy of the saver, whose
 // date the package records: a fixed one, so that the bytes follow from the content.
 bool BuildPackage(const std::string& wixSource, const std::vector<uint8_t>& saver, const char* arch,
@@ -160,15 +146,12 @@ bool BuildPackage(const std::string& wixSource, const std::vector<uint8_t>& save
     if (built && utime((folder + "/saver.scr").c_str(), &fixedDate) != 0)
         built = false, *problem = std::string("cannot date the saver's copy: ") + std::strerror(errno);
     if (built) {
-        built = RunHelperProgram(wixl, {"--arch", arch, "--output", "package.msi", "source.wxs"}, folder, "wixl.log") &&
+        const std::string log = folder + "/wixl.log";
+        built = RunHelperProgram(wixl, {"--arch", arch, "--output", "package.msi", "source.wxs"}, folder, log, log) &&
                 ReadWholeFile(folder + "/package.msi", package, problem);
         if (!built) {
-            std::vector<uint8_t> log;
-            ReadWholeFile(folder + "/wixl.log", &log, problem);
-            std::string said(log.begin(), log.end());
-            while (!said.empty() && said.back() == '\n')
-                said.pop_back();
-            *problem = "wixl failed" + (said.empty() ? std::string() : ": " + said.substr(said.find_last_of('\n') + 1));
+            const std::string said = LogLine(log, true);
+            *problem = "wixl failed" + (said.empty() ? std::string() : ": " + said);
         }
     }
     RemoveTemporaryFolder(folder);
@@ -220,6 +203,9 @@ int RunMsi(int count, char** arguments)
     char id[12];
     std::snprintf(id, sizeof id, ".%x", static_cast<unsigned>(parts.Trailer.SaverId));
     fields.SaverIdentity = SlotText(parts.Trailer.SaverName) + id;
+    fields.WebAddress = SaverWebAddress(parts.Trailer);
+    if (!PackageTextProblem(fields.WebAddress).empty())
+        fields.WebAddress.clear();
     if (!(problem = PackageTextProblem(fields.ProductName)).empty())
         return Complain(ExitBadInput, request.Saver + ": the display name " + problem);
     if (!(problem = InstalledNameProblem(fields.FileName)).empty() ||

@@ -10,6 +10,7 @@
 #include "images/logo_colours.h"
 #include "images/logo_input.h"
 #include "saver/saver_file.h"
+#include "signing/authenticode.h"
 #include "text_encoding.h"
 #include "verbs/verbs.h"
 
@@ -31,6 +32,7 @@ void PrintSetHelp()
         "Changes the chosen fields of a saver; every other byte stays as it was. The\n"
         "display name follows a new saver name unless it had been given apart from it.\n"
         "A changed FadeSpeed or BounceSpeed also updates the field that follows it.\n"
+        "A signed saver loses its signature when anything changes: sign it again.\n"
         "\n"
         "  --out FILE.scr              writes the changed saver there, not in place\n"
         "  --logo FILE                 replaces the logo (BMP or PNG, as for create)\n"
@@ -135,6 +137,15 @@ int RunSet(int count, char** arguments)
     std::string problem = SplitSaverFile(file, &parts);
     if (!problem.empty())
         return Complain(ExitBadInput, request.Saver + " " + problem);
+    // A changed saver cannot keep a signature that vouches for other bytes.
+    std::vector<uint8_t> signedFile;
+    SignatureFacts signature;
+    if (parts.Signature.Kind == TableKind::EndsFile) {
+        signedFile = file;
+        if (!ReadProgramSignature(file, parts.Signature, &signature).empty())
+            signature.Signer = "an unreadable signer";
+        RemoveSignature(&file, parts.Signature);
+    }
     const auto logoStart = file.begin() + static_cast<std::ptrdiff_t>(parts.ProgramSize);
     const std::vector<uint8_t> program(file.begin(), logoStart);
     DisplayNameSlots slots;
@@ -200,14 +211,19 @@ int RunSet(int count, char** arguments)
         if (!warning.empty())
             Warn(warning);
 
-    const std::vector<uint8_t> saver = BuildSaverFile(program, slots, displayName, logo, draft.Trailer);
+    const bool logoChanged =
+        !std::equal(logo.begin(), logo.end(), logoStart, logoStart + static_cast<std::ptrdiff_t>(parts.LogoSize));
+    const std::string changed = ChangedFields(parts.Trailer, draft.Trailer, displayName != oldDisplayName, logoChanged);
+    const bool keepSignature = !signedFile.empty() && changed == "nothing changed";
+    const std::vector<uint8_t> saver =
+        keepSignature ? signedFile : BuildSaverFile(program, slots, displayName, logo, draft.Trailer);
     const OutputTarget target = {request.Out, {{"logo", request.Logo}, {"config file", request.Choices.ConfigPath}},
                                  request.Force, SaverOutput};
     if ((code = WriteOutput(target, saver)) != ExitSuccess)
         return code;
-    const bool logoChanged = !std::equal(logo.begin(), logo.end(), logoStart, logoStart + static_cast<std::ptrdiff_t>(parts.LogoSize));
-    ReportSaverWritten(request.Out, saver.size(),
-                       ChangedFields(parts.Trailer, draft.Trailer, displayName != oldDisplayName, logoChanged));
+    ReportSaverWritten(request.Out, saver.size(), changed + (keepSignature ? "; the signature stays" : ""));
+    if (!signedFile.empty() && !keepSignature)
+        std::printf("removed the signature by %s: sign the changed saver again\n", signature.Signer.c_str());
     if (!request.Logo.empty() || request.Packing.Repack)
         std::printf("logo: %s\n", DescribePackedLogo(prepared).c_str());
     return ExitSuccess;

@@ -23,7 +23,9 @@ void PrintExitCodes()
                 "  1  bad input: a file that cannot be read or used, a value that is refused,\n"
                 "     or an existing output that is not of the kind the command writes\n"
                 "  2  usage: unknown command or option, missing value or required option\n"
-                "  3  the output could not be written (msi: or wixl is missing or failed)\n"
+                "  3  the output could not be written, or the program that does the work is\n"
+                "     missing or failed: wixl for msi, osslsigncode for sign (a wrong password,\n"
+                "     a key that is not the certificate's)\n"
                 "  130, 143, 129  interrupted (SIGINT or Ctrl+C, SIGTERM, SIGHUP or a closed\n"
                 "     console): nothing is left behind\n");
 }

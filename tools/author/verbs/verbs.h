@@ -13,7 +13,7 @@ enum ExitCode {
     ExitSuccess = 0,
     ExitBadInput = 1,     // a file or value that cannot be used
     ExitUsage = 2,        // the command line itself is wrong
-    ExitWriteFailed = 3,  // everything was fine but the output could not be written
+    ExitWriteFailed = 3,  // everything was fine but the output could not be written, or a helper program failed
 };
 
 // Prints "glimmora-author: <problem>" on stderr and returns `code`.
@@ -55,3 +55,4 @@ int RunInspect(int count, char** arguments);
 int RunExtract(int count, char** arguments);
 int RunSet(int count, char** arguments);
 int RunMsi(int count, char** arguments);
+int RunSign(int count, char** arguments);
