@@ -75,8 +75,10 @@ TEST_CASE("a damaged, unreadable or logo-less package is reported and ends the r
     for (const Row& row : rows) {
         CAPTURE(row.Verb);
         INFO((row.Message ? row.Message : "a thread faults in the message box"));
-        DeleteFileA((e2e::WorkFolder() + "damaged.scr").c_str());  // the tool replaces only a sound saver
-        const std::string saver = Saver("damaged.scr");
+        // A saver of its own for each row: the tool replaces only a sound saver, and Wine may hold the last one a moment longer.
+        const std::string name = "damaged" + std::to_string(&row - rows) + ".scr";
+        DeleteFileA((e2e::WorkFolder() + name).c_str());
+        const std::string saver = Saver(name.c_str());
         Bytes bytes = e2e::ReadWholeFile(saver);
         if (row.Damage)
             row.Damage(bytes);
